@@ -1,0 +1,27 @@
+#pragma once
+// The race manager: loads a level (the track and six cars on a starting grid), counts the start
+// down, updates the cars and their running order, notices the player's finish, and draws the race
+// with its texts. Its State decides whether the race or the menu is in front.
+//
+// State 0: no race in front (before the first level, or paused behind the menu); 1: a race is
+// running (countdown, then racing); 2: the player has finished, the result is shown.
+
+#include "cars/dRace.h"
+
+#include <string>
+
+class TGameManager final : public TRace {
+public:
+    static constexpr int RACE_CARS = 6;
+    static constexpr int COUNTDOWN_START = 3;
+    static constexpr int COUNTDOWN_STEP_MS = 1000; // a step comes when strictly more has passed
+
+    TGameManager();
+    ~TGameManager() override;
+
+    bool LoadLevel(const std::string& Name) override;
+    void CarFinished(TBasicCar* Car) override;
+    void Update() override;
+    void Draw() override; // app/dGameManagerDraw.cpp
+    void SortOrder();
+};

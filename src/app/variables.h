@@ -1,0 +1,67 @@
+#pragma once
+// The game's globals, one each for the whole run. Header only (C++17 inline variables), so every
+// module may read them without linking the app. All start as zero / null / empty.
+//
+// Lifetimes:
+// - Engine services: set by UseEngine right after the engine starts (the main program, a test or the
+//   simulator); valid until the engine is released, after the game's own teardown.
+// - Game objects and mesh tables: created by CreateObjects at start-up (in the order ParticleEngine,
+//   Console, Camera, Map, GameManager, Menu; the meshes first) and destroyed at shutdown. Tests
+//   create the ones they need and reset them to null when done.
+// - CarList: rebuilt by the race manager on every level load; its cars live until the next load.
+// - FrameAlpha, LastUpdateTime, FrameTime: written by the two callbacks, read by drawing code.
+
+#include "engine/Engine.h"
+
+#include <cstdint>
+#include <vector>
+
+class TRace;
+class TMap;
+class TCamera;
+class TMenu;
+class TConsole;
+class TParticleEngine;
+class TMesh;
+class TBasicCar;
+
+inline TEngine* Engine = nullptr;
+inline TSetup* Setup = nullptr;
+inline TWindow* Window = nullptr;
+inline TRender* Render = nullptr;
+inline TFonts* Fonts = nullptr;
+inline TInput* Input = nullptr;
+inline TTextures* Textures = nullptr;
+inline TShaders* Shaders = nullptr;
+
+// Points the service globals at the services of E (null clears them).
+inline void UseEngine(TEngine* E) {
+    Engine = E;
+    Setup = E ? E->Setup() : nullptr;
+    Window = E ? E->Window() : nullptr;
+    Render = E ? E->Render() : nullptr;
+    Fonts = E ? E->Render()->Fonts() : nullptr;
+    Input = E ? E->Input() : nullptr;
+    Textures = E ? E->Textures() : nullptr;
+    Shaders = E ? E->Shaders() : nullptr;
+}
+
+inline TRace* GameManager = nullptr; // the race manager (TGameManager, app/dGameManager.h)
+inline TMap* Map = nullptr;
+inline TCamera* Camera = nullptr;
+inline TMenu* Menu = nullptr;
+inline TConsole* Console = nullptr;
+inline TParticleEngine* ParticleEngine = nullptr;
+
+constexpr int CAR_MESH_COUNT = 6;     // indexed by a car's Model
+constexpr int OBJECT_MESH_COUNT = 23; // indexed by a desk object's Kind
+inline TMesh* CarMeshes[CAR_MESH_COUNT] = {};
+inline TMesh* ObjectMeshes[OBJECT_MESH_COUNT] = {};
+
+inline int CountdownFont = 0; // "Arial" 20, the race countdown's digit
+inline float FrameAlpha = 0;  // fraction of the update interval since the latest update; unclamped
+inline int LastUpdateTime = 0; // Engine->Time() at the end of the latest update callback, ms
+inline int FrameTime = 0;      // Engine->Time() at the start of the current render callback, ms
+inline int ShowFPS = 0;        // the frame rate is drawn when it is exactly 1
+
+inline std::vector<TBasicCar*> CarList; // the cars of the current race, for car-to-car collisions

@@ -1,0 +1,37 @@
+#pragma once
+// The race manager as the modules below the app see it: the cars, the camera, the console
+// commands and the menu read its state and call the operations here. TGameManager
+// (app/dGameManager) is the implementation; tests use small stand-ins. The fields are the race
+// manager's; see app/dGameManager.h for what each one means over a race.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TBasicCar;
+
+class TRace {
+public:
+    int32_t CarCount = 0; // 0 until the first level is loaded, then 6
+    std::vector<TBasicCar*> Cars; // [0] the player's car, [1..5] computer cars; owned
+    int32_t State = 0; // 0 menu in front, 1 race running, 2 the player has finished
+    int32_t LapCount = 0;
+    bool RaceOver = false;
+    bool Started = false;
+    int32_t LastTick = 0; // ms
+    int32_t Countdown = 0;
+    int32_t FinishPlace = 0; // counted from 1
+    int32_t Level = 1;
+    std::vector<TBasicCar*> Order; // running order, leader first
+
+    virtual ~TRace() = default;
+
+    // Loads "data\maps\" + Name + ".map" and starts its countdown. A map that cannot be read or is
+    // refused changes nothing of the race or the map, prints the reason on the console and gives
+    // false.
+    virtual bool LoadLevel(const std::string& Name) = 0;
+    // Called by a car each time it moves to another road point while its Laps equals LapCount.
+    virtual void CarFinished(TBasicCar* Car) = 0;
+    virtual void Update() = 0;
+    virtual void Draw() = 0;
+};

@@ -1,0 +1,157 @@
+#pragma once
+// The engine services as the game sees them: window, main loop and clock, keyboard and mouse,
+// textures, fonts and text, shaders. `exInit` starts the SDL2/OpenGL back-end (engine/sdl);
+// `THeadlessEngine` (engine/EngineHeadless.h) is the back-end without a window for tests and the
+// simulator. Game code reaches the services through the globals of app/variables.h.
+//
+// Texts are 8-bit strings in the Windows-1251 code page (engine/Text1251.h converts). Key codes are
+// Windows virtual-key codes; a press of the primary mouse button is reported as VK_MOUSE_LEFT.
+// Texture and font handles are integers chosen by the engine; font 0 always exists.
+
+#include <string>
+
+// Virtual-key codes the game uses (letters and digits are their ASCII capitals and digits).
+constexpr int VK_NONE = -1;
+constexpr int VK_BACK = 0x08;
+constexpr int VK_TAB = 0x09;
+constexpr int VK_RETURN = 0x0D;
+constexpr int VK_SHIFT = 0x10;
+constexpr int VK_ESCAPE = 0x1B;
+constexpr int VK_SPACE = 0x20;
+constexpr int VK_PRIOR = 0x21; // Page Up
+constexpr int VK_NEXT = 0x22;  // Page Down
+constexpr int VK_END = 0x23;
+constexpr int VK_HOME = 0x24;
+constexpr int VK_LEFT = 0x25;
+constexpr int VK_UP = 0x26;
+constexpr int VK_RIGHT = 0x27;
+constexpr int VK_DOWN = 0x28;
+constexpr int VK_DELETE = 0x2E;
+constexpr int VK_OEM_3 = 0xC0; // the key left of 1: opens the console
+constexpr int VK_MOUSE_LEFT = 257;
+
+// Callback kinds of TEngine::SetCallback.
+constexpr int CALLBACK_UPDATE = 0;
+constexpr int CALLBACK_RENDER = 1;
+
+// The screen size the game is written for; the SDL back-end scales it to the real display.
+constexpr int GAME_SCREEN_WIDTH = 1024;
+constexpr int GAME_SCREEN_HEIGHT = 768;
+
+using TProc = void (*)();
+
+class TSetup {
+public:
+    virtual ~TSetup() = default;
+    virtual void Switch(bool On) = 0; // start-up switch; no effect relied on
+};
+
+class TWindow {
+public:
+    virtual ~TWindow() = default;
+    virtual void SetMode(bool FullScreen, int Width, int Height, int ColourBits, int Refresh) = 0;
+    virtual void SetCaption(const std::string& Caption, int Flags) = 0;
+    virtual int Width() = 0;  // pixels of the game's screen (1024)
+    virtual int Height() = 0; // pixels of the game's screen (768)
+    // Shows or hides the system mouse cursor over the game's window.
+    virtual void ShowCursor(bool Show) = 0;
+};
+
+class TFonts {
+public:
+    virtual ~TFonts() = default;
+    // A font of the family (found through fontconfig) at Size pixels; returns its handle.
+    virtual int Create(const std::string& Family, int Size, int Flags, int Options) = 0;
+};
+
+class TRender {
+public:
+    virtual ~TRender() = default;
+    virtual void Switch(bool On) = 0; // start-up switch; no effect relied on
+    virtual void Clear(bool Colour, bool Depth, bool Stencil) = 0;
+    // Perspective projection with the screen's aspect; leaves the model-view matrix current and
+    // identity.
+    virtual void Set3D(float FieldOfViewDeg, float Near, float Far) = 0;
+    // Orthographic pixel space, y downward from the top-left corner, model-view identity; drawing
+    // at depth 0 lies in front of the 3-D scene.
+    virtual void Set2D(float X, float Y, float Width, float Height) = 0;
+    virtual TFonts* Fonts() = 0;
+    // Draws Windows-1251 text in the current GL colour. (X, Y) is the top-left corner of the text's
+    // line box: the line's ascent lies below Y, the first glyph's pen starts at X.
+    virtual void TextOut(int Font, const std::string& Text, float X, float Y) = 0;
+    // Exactly the advance TextOut uses for Text, in pixels.
+    virtual int TextWidth(int Font, const std::string& Text) = 0;
+    virtual int FPS() = 0; // frames drawn during the last second
+};
+
+class TInput {
+public:
+    virtual ~TInput() = default;
+    virtual void Switch(bool On) = 0; // start-up switch; no effect relied on
+    // Whether the key is held now. Letter keys follow physical key positions (W A S D sit under
+    // the same fingers on every layout).
+    virtual bool Down(int Key) = 0;
+    // The key or mouse button pressed for this update, VK_NONE if none. Every press is reported in
+    // exactly one update, in order; presses between two updates queue up.
+    virtual int LastKey() = 0;
+    // The Windows-1251 character the press of LastKey types (layout and Shift honoured, as ToAscii
+    // gives it), 0 if it types none.
+    virtual int LastChar() = 0;
+    // Wheel steps since the previous update; positive when the wheel turns away from the user.
+    virtual int Wheel() = 0;
+    // Mouse position in the game's 1024 x 768 screen pixels.
+    virtual void CursorPos(int& X, int& Y) = 0;
+};
+
+class TTextures {
+public:
+    virtual ~TTextures() = default;
+    // An OpenGL 2-D texture of a .jpg or .tga image. The name resolves without regard to case and
+    // with either separator. A missing or broken image logs a warning and yields a placeholder.
+    virtual int Load(const std::string& FileName, int Options1, int Options2, int Options3) = 0;
+    // A texture from Width x Height pixels of Components bytes each, in GL format Format.
+    virtual int Create(const std::string& Name, int Components, int Format, int Width, int Height,
+                       const void* Pixels, int Options1, int Options2, int Options3) = 0;
+    virtual void Free(int Handle) = 0;
+    // Enables 2-D texturing on the unit (0 or 1) and binds the texture there.
+    virtual void Enable(int Handle, int Unit) = 0;
+    virtual void Disable(int Unit) = 0;
+};
+
+class TShaders {
+public:
+    virtual ~TShaders() = default;
+    // Compiles the GLSL program of the file (a vertex and a fragment section) under Name; false on
+    // a missing file or a compile error (logged with the compiler's message).
+    virtual bool Load(const std::string& FileName, const std::string& Name) = 0;
+    virtual int Handle() = 0; // the program of the latest successful Load
+    virtual void Disable() = 0; // back to fixed-function drawing
+};
+
+class TEngine {
+public:
+    virtual ~TEngine() = default;
+    virtual void SetCallback(int Kind, TProc Proc) = 0;
+    // Calls the update callback UpdatesPerSecond times per second of real time and the render
+    // callback once per frame, showing each frame after it returns; returns after Quit.
+    virtual void Run(int UpdatesPerSecond) = 0;
+    virtual int Time() = 0; // monotonic clock, milliseconds
+    // Run returns once the current callback has finished.
+    virtual void Quit() = 0;
+
+    virtual TSetup* Setup() = 0;
+    virtual TWindow* Window() = 0;
+    virtual TRender* Render() = 0;
+    virtual TInput* Input() = 0;
+    virtual TTextures* Textures() = 0;
+    virtual TShaders* Shaders() = 0;
+};
+
+// Options of the SDL back-end, taken from the game's command line before exInit.
+struct TEngineOptions {
+    bool Windowed = false; // a 1024 x 768 window instead of full screen
+};
+void exSetOptions(const TEngineOptions& Options);
+
+// Starts the SDL2/OpenGL back-end, logging to LogFile. Defined in the marvolin_engine_sdl library.
+TEngine* exInit(const std::string& LogFile, int Flags);

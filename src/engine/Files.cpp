@@ -1,0 +1,82 @@
+#include "engine/Files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool SameIgnoringCase(const std::string& A, const std::string& B) {
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
+               return std::tolower(static_cast<unsigned char>(X)) ==
+                      std::tolower(static_cast<unsigned char>(Y));
+           });
+}
+
+// The entry of Folder named Part, exactly if it exists, else the first one equal ignoring case.
+bool FindEntry(const fs::path& Folder, const std::string& Part, fs::path& Found) {
+    std::error_code Error;
+    const fs::path Exact = Folder / Part;
+    if (fs::exists(Exact, Error)) {
+        Found = Exact;
+        return true;
+    }
+    const fs::path Where = Folder.empty() ? fs::path(".") : Folder;
+    std::vector<std::string> Names;
+    for (fs::directory_iterator It(Where, Error), End; !Error && It != End; It.increment(Error))
+        Names.push_back(It->path().filename().string());
+    std::sort(Names.begin(), Names.end()); // the same choice whatever order the folder lists in
+    for (const std::string& Name : Names)
+        if (SameIgnoringCase(Name, Part)) {
+            Found = Folder / Name;
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+std::string ResolvePath(const std::string& Name) {
+    std::string Slashed = Name;
+    std::replace(Slashed.begin(), Slashed.end(), '\\', '/');
+    fs::path Result;
+    size_t Start = 0;
+    if (!Slashed.empty() && Slashed[0] == '/') {
+        Result = "/";
+        Start = 1;
+    }
+    while (Start <= Slashed.size()) {
+        size_t Stop = Slashed.find('/', Start);
+        if (Stop == std::string::npos) Stop = Slashed.size();
+        const std::string Part = Slashed.substr(Start, Stop - Start);
+        Start = Stop + 1;
+        if (Part.empty() || Part == ".") continue;
+        if (Part == "..") {
+            Result /= "..";
+            continue;
+        }
+        fs::path Found;
+        if (!FindEntry(Result, Part, Found)) return Slashed;
+        Result = Found;
+    }
+    return Result.empty() ? Slashed : Result.string();
+}
+
+bool FileExists(const std::string& Name) {
+    std::error_code Error;
+    return fs::is_regular_file(ResolvePath(Name), Error);
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& Name) {
+    const std::string Path = ResolvePath(Name);
+    std::ifstream In(Path, std::ios::binary);
+    if (!In) throw TFileError(Name + ": cannot open the file");
+    std::vector<uint8_t> Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    if (In.bad()) throw TFileError(Name + ": cannot read the file");
+    return Bytes;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Game file names as the game writes them ("DATA\Textures\console.jpg", "Data/Maps/map1.map")
+// resolved on a case-sensitive file system: either separator, and each component matched without
+// regard to ASCII letter case when no exact match exists.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A file that cannot be read or whose contents are refused. The message names the file and the
+// fault: "data/maps/map1.map: file ends inside the road points".
+class TFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The path of an existing file or folder that the name designates, or the name with '/' separators
+// when none exists.
+std::string ResolvePath(const std::string& Name);
+bool FileExists(const std::string& Name);
+// The whole file; throws TFileError when it cannot be opened or read.
+std::vector<uint8_t> ReadWholeFile(const std::string& Name);

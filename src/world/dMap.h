@@ -1,0 +1,91 @@
+#pragma once
+// The one track: a closed loop of centre-line points with half-widths, a lap count, a start point
+// and the desk objects around the road, loaded from a .map file; plus what the track builder
+// derives from it (side vectors, road edges, start flags, road mesh) and its drawing.
+//
+// .map, little-endian, no signature: int32 N, M, StartPoint, LapCount; N x (x, y, z, HalfWidth)
+// floats; M x (x, y, z, Angle floats, Kind int32). Bytes after the objects are ignored.
+
+#include "math/dMath.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+class TMesh;
+
+struct TRoadPoint {
+    TVec3 Pos;
+    TVec3 Side; // unit, towards the road's left edge; derived
+    float HalfWidth = 0;
+};
+
+struct TRoadEdge {
+    TVec3 A;
+    TVec3 B;
+    TVec3 Normal; // unit, in the XY plane, pointing into the road
+};
+
+struct TDeskObject {
+    TVec3 Pos;
+    float Angle = 0; // degrees about the height axis
+    int32_t Kind = 0; // index into ObjectMeshes
+};
+
+constexpr int32_t START_FLAG_KIND = 22;
+constexpr int32_t EMPTY_OBJECT_KIND = 21; // no model: draws nothing
+constexpr int32_t MAX_OBJECT_KIND = 22;
+
+// The contents of a .map file, as stored. The one definition of the format: the game's loader and
+// the content generator's writer both go through ParseMap / SerializeMap.
+struct TMapData {
+    int32_t StartPoint = 0;
+    int32_t LapCount = 0;
+    std::vector<TRoadPoint> Points; // Pos and HalfWidth; Side is not stored
+    std::vector<TDeskObject> Objects;
+};
+
+// Parses and validates the bytes of a .map file; throws TFileError naming FileName and the fault.
+TMapData ParseMap(const std::vector<uint8_t>& Bytes, const std::string& FileName);
+std::vector<uint8_t> SerializeMap(const TMapData& Data);
+
+class TMap {
+public:
+    int32_t PointCount = 0;  // the file's points + the closing copy of point 0
+    int32_t ObjectCount = 0; // the file's objects + the two start flags
+    TMesh* RoadMesh = nullptr;
+    int TableTexture = 0;
+    int32_t TableScale = 512;
+    int32_t RoadScale = 512;
+    int32_t LapCount = 0;
+    std::vector<TRoadPoint> Points;
+    std::vector<TRoadEdge> Edges; // 2 per road segment: [2k] left, [2k + 1] right (stored backwards)
+    std::vector<TDeskObject> Objects;
+    int32_t StartPoint = 0;
+
+    TMap();
+    ~TMap();
+    TMap(const TMap&) = delete;
+    TMap& operator=(const TMap&) = delete;
+
+    // Replaces the track with the file's and derives everything from it. A file that cannot be read
+    // or is refused throws TFileError and leaves the map as it was.
+    void LoadFromFile(const std::string& FileName);
+    void BuildEdges();
+    void PlaceStartFlags();
+    void BuildRoadMesh();
+
+    // Drawing (world/dMapDraw.cpp): road, desk objects near the camera, desk surface.
+    void Draw();
+    void DrawTable();
+    bool IsVisible(const TDeskObject& Object) const;
+    static float DistSqrXY(const TVec3& A, const TVec3& B);
+
+    // Edge lookup for the car collisions, built at load: the indices, in increasing order, of every
+    // edge whose bounding box widened by EDGE_INDEX_REACH may contain the point (X, Y). Every edge
+    // for which NearSegment(A, B, (X, Y), Dist, R) with R <= EDGE_INDEX_REACH can be true is among
+    // them; a point outside all of them gets an empty list.
+    static constexpr float EDGE_INDEX_REACH = 35; // the collision code's coarse test radius
+    std::span<const int32_t> EdgesNear(float X, float Y) const;
+};
