@@ -88,4 +88,7 @@ public:
     // them; a point outside all of them gets an empty list.
     static constexpr float EDGE_INDEX_REACH = 35; // the collision code's coarse test radius
     std::span<const int32_t> EdgesNear(float X, float Y) const;
+    // The collision code walks EdgesNear when true, every edge when false (the two give identical
+    // races; the switch is for the test that proves it and for the benchmark).
+    bool UseEdgeIndex = true;
 };
