@@ -66,7 +66,7 @@ public:
     void CalcNormals();
     // One vertex per distinct (position, texture coordinate) pair, in order of first use.
     virtual void Weld();
-    // Draws in the current model-view transformation (meshes/dMeshesDraw.cpp); nothing at all when
+    // Draws in the current model-view transformation (models/dMeshesDraw.cpp); nothing at all when
     // VertexCount is 0.
     virtual void Draw();
 };
