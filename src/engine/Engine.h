@@ -155,3 +155,10 @@ void exSetOptions(const TEngineOptions& Options);
 
 // Starts the SDL2/OpenGL back-end, logging to LogFile. Defined in the marvolin_engine_sdl library.
 TEngine* exInit(const std::string& LogFile, int Flags);
+
+// The engine's log. exLog appends one line (flushed at once, so the log survives a crash); lines
+// beginning with "warning:" or "error:" are echoed to stderr, and so is every line while no log
+// file is open. exInit opens the log file; exLogOpen starts (truncates) one explicitly.
+void exLog(const std::string& Line);
+bool exLogOpen(const std::string& FileName);
+void exLogClose();

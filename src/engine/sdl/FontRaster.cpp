@@ -1,0 +1,47 @@
+#include "engine/sdl/FontRaster.h"
+
+#include "engine/sdl/FontFace.h"
+
+#include <algorithm>
+
+TTextImage RasterizeText(const std::string& Family, int SizePx, const std::string& Text1251) {
+    TTextImage Image;
+    const std::unique_ptr<TFontFace> Face = TFontFace::Open(Family, SizePx);
+    if (!Face) return Image;
+
+    // The line box from the pen's start, then grown to hold all ink right of x = 0.
+    int Top = -Face->AscentPx(), Bottom = Face->DescentPx(); // relative to the baseline
+    int Right = Face->Advance(Text1251);
+    int Pen = 0;
+    for (char Ch : Text1251) {
+        const TFontFace::TGlyph& G = Face->Glyph(uint8_t(Ch));
+        if (G.Width > 0 && G.Height > 0) {
+            Top = std::min(Top, -G.Top);
+            Bottom = std::max(Bottom, G.Height - G.Top);
+            Right = std::max(Right, Pen + G.Left + G.Width);
+        }
+        Pen += G.AdvancePx;
+    }
+    Image.Width = std::max(0, Right);
+    Image.Height = Bottom - Top;
+    Image.BaselineY = -Top;
+    Image.Alpha.assign(size_t(Image.Width) * size_t(Image.Height), 0);
+
+    Pen = 0;
+    for (char Ch : Text1251) {
+        const TFontFace::TGlyph& G = Face->Glyph(uint8_t(Ch));
+        for (int Y = 0; Y < G.Height; ++Y) {
+            const int ImageY = Image.BaselineY - G.Top + Y;
+            for (int X = 0; X < G.Width; ++X) {
+                const int ImageX = Pen + G.Left + X;
+                if (ImageX < 0 || ImageX >= Image.Width || ImageY < 0 || ImageY >= Image.Height)
+                    continue;
+                uint8_t& Out = Image.Alpha[size_t(ImageY) * size_t(Image.Width) + size_t(ImageX)];
+                // Overlapping glyphs (a tight pair) keep the stronger coverage.
+                Out = std::max(Out, G.Alpha[size_t(Y) * size_t(G.Width) + size_t(X)]);
+            }
+        }
+        Pen += G.AdvancePx;
+    }
+    return Image;
+}
