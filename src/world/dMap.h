@@ -91,4 +91,24 @@ public:
     // The collision code walks EdgesNear when true, every edge when false (the two give identical
     // races; the switch is for the test that proves it and for the benchmark).
     bool UseEdgeIndex = true;
+
+private:
+    struct TUnloaded {};
+    // An empty track with a road mesh of its own and no textures: where a load is built and
+    // checked before it replaces the current track.
+    explicit TMap(TUnloaded);
+    void Assign(TMapData&& Data);
+    void CheckBuilt(const std::string& FileName) const;
+    void SwapTrack(TMap& Other);
+    void BuildEdgeIndex();
+
+    // The edge index: square cells of IndexCellSize world units from (IndexOriginX, IndexOriginY);
+    // cell (c, r) holds IndexEdges[IndexCellStart[i] .. IndexCellStart[i + 1]), i = r * columns + c.
+    double IndexOriginX = 0;
+    double IndexOriginY = 0;
+    double IndexCellSize = 1;
+    int32_t IndexColumns = 0;
+    int32_t IndexRows = 0;
+    std::vector<int32_t> IndexCellStart;
+    std::vector<int32_t> IndexEdges;
 };
