@@ -2,11 +2,20 @@
 // The main program's pieces: the asset tables, the game objects, and the two callbacks the engine
 // runs. main.cpp strings them together; the simulator and the tests call them one by one.
 
+// The car and desk-object models (Load with normals, then the texture) and the countdown's font.
+// A model file that cannot be read throws TFileError; the models loaded before it stay loaded.
 void LoadAssets();
+// LoadAssets, then CreateGameObjects.
 void CreateObjects();
+// The game objects without the models: ParticleEngine, Console, Camera, Map, the console
+// commands, GameManager, Menu, in this order.
+void CreateGameObjects();
+// Frees the car models, then the desk-object models; slots never loaded are skipped.
 void FreeAssets();
+// Destroys GameManager, Map, Menu, Camera, Console, ParticleEngine, in this order; each global is
+// null afterwards (objects never created are skipped).
 void DestroyObjects();
 void UpdateProc();
-void RenderProc();
-// The fixed OpenGL state that holds for the whole run.
+void RenderProc(); // app/GameDraw.cpp
+// The fixed OpenGL state that holds for the whole run (app/GameDraw.cpp).
 void SetFixedGLState();

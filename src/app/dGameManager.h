@@ -18,10 +18,20 @@ public:
 
     TGameManager();
     ~TGameManager() override;
+    TGameManager(const TGameManager&) = delete;
+    TGameManager& operator=(const TGameManager&) = delete;
 
+    // Loads "data\maps\" + Name + ".map" (see LoadLevelFile).
     bool LoadLevel(const std::string& Name) override;
+    // The level from the map file FileName, announced on the console as Name. A file that is
+    // missing, unreadable or refused by the map's loader changes nothing of the race or the map:
+    // the console names the fault, LastLoadError keeps the loader's message, and the result is
+    // false.
+    bool LoadLevelFile(const std::string& FileName, const std::string& Name);
     void CarFinished(TBasicCar* Car) override;
     void Update() override;
     void Draw() override; // app/dGameManagerDraw.cpp
     void SortOrder();
+
+    std::string LastLoadError; // the loader's message for the latest refused map, else empty
 };

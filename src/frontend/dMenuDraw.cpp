@@ -1,0 +1,121 @@
+// The menu's pages as drawn each frame, in pixel space, with the cursor on top.
+#include "frontend/dMenu.h"
+
+#include "app/variables.h"
+#include "engine/GL.h"
+#include "engine/Text1251.h"
+#include "models/dMeshes.h"
+
+#include <initializer_list>
+#include <string>
+
+namespace {
+
+constexpr int TEXT_FONT = 0; // the engine's default font
+
+// The car preview: its own perspective, the car 100 units away, tipped towards the viewer.
+constexpr float PREVIEW_FOV_DEG = 60, PREVIEW_NEAR = 10, PREVIEW_FAR = 1000;
+constexpr float PREVIEW_DISTANCE = 100;
+constexpr float PREVIEW_TILT_DEG = -60;
+
+constexpr float CAR_TITLE_X = 20, CAR_TITLE_Y = 20;
+constexpr float MAP_TEXT_X = 100, MAP_TEXT_Y = 400;
+constexpr float TITLE_X = 700, TITLE_Y = 595;
+constexpr float CREDITS_FIRST_X = 580, CREDITS_FIRST_Y = 620;
+constexpr float CREDITS_X = 600, CREDITS_Y = 635, CREDITS_LINE_STEP = 15;
+
+// The cursor picture covers x - 8 ... x + 24 and y + 1 ... y + 33 around the mouse at (x, y).
+constexpr float CURSOR_SHIFT_X = 8, CURSOR_SHIFT_Y = 17;
+constexpr int32_t CURSOR_SIZE = 32;
+
+const char* const CREDITS[] = {"Над игрой работали:", "Алексей Воронцов — код и физика",
+                               "Марина Светлова — модели и текстуры",
+                               "Игорь Ткаченко — трассы и тесты"};
+
+} // namespace
+
+void TMenu::DrawButton(int Texture, const TVec3& Center, int32_t Width, int32_t Height,
+                       bool Mirror) {
+    const float M = Mirror ? 1 : 0;
+    const float Left = float(double(Center.x) - Width / 2.0);
+    const float Right = float(double(Center.x) + Width / 2.0);
+    const float Top = float(double(Center.y) - Height / 2.0);
+    const float Bottom = float(double(Center.y) + Height / 2.0);
+    Textures->Enable(Texture, 0);
+    glBegin(GL_QUADS);
+    glTexCoord2f(M, 0);
+    glVertex2f(Left, Top);
+    glTexCoord2f(M, 1);
+    glVertex2f(Left, Bottom);
+    glTexCoord2f(1 - M, 1);
+    glVertex2f(Right, Bottom);
+    glTexCoord2f(1 - M, 0);
+    glVertex2f(Right, Top);
+    glEnd();
+    Textures->Disable(0);
+}
+
+void TMenu::Draw() {
+    static const std::string CarTitle = Win1251("Выбери машину");
+    static const std::string MapText = Win1251("Выбранная карта: ");
+
+    int X = 0, Y = 0;
+    Input->CursorPos(X, Y);
+    const TVec3 Mouse = Vec3(float(X), float(Y), 0);
+    auto DrawButtons = [&](std::initializer_list<int> Indices) {
+        for (int B : Indices) {
+            const TButtonRect& R = Buttons[B];
+            const int Picture = InButton(R, Mouse) ? Images[B].Over : Images[B].Normal;
+            DrawButton(Picture, R.Center, R.Width, R.Height, B == 4); // the left arrow is mirrored
+        }
+    };
+
+    glDisable(GL_LIGHTING);
+    switch (Page) {
+    case PAGE_MAIN:
+        DrawButtons({0, 1, 2, 3});
+        break;
+    case PAGE_CAR:
+        Render->Set3D(PREVIEW_FOV_DEG, PREVIEW_NEAR, PREVIEW_FAR);
+        glEnable(GL_LIGHTING);
+        glTranslatef(0, 0, -PREVIEW_DISTANCE);
+        glRotatef(PREVIEW_TILT_DEG, 1, 0, 0);
+        glRotatef(CarSpin, 0, 0, 1);
+        if (SelectedCar >= 0 && SelectedCar < CAR_CHOICES && CarMeshes[SelectedCar])
+            CarMeshes[SelectedCar]->Draw();
+        glDisable(GL_LIGHTING);
+        Render->Set2D(0, 0, float(Window->Width()), float(Window->Height()));
+        DrawButtons({4, 5, 6});
+        Render->TextOut(TEXT_FONT, CarTitle, CAR_TITLE_X, CAR_TITLE_Y);
+        break;
+    case PAGE_MAP:
+        Render->TextOut(TEXT_FONT, MapText + std::to_string(SelectedMap), MAP_TEXT_X, MAP_TEXT_Y);
+        DrawButtons({4, 5, 6});
+        break;
+    case PAGE_ABOUT: {
+        static const std::string Credits[] = {Win1251(CREDITS[0]), Win1251(CREDITS[1]),
+                                              Win1251(CREDITS[2]), Win1251(CREDITS[3])};
+        Render->TextOut(TEXT_FONT, "Marvolin", TITLE_X, TITLE_Y);
+        Render->TextOut(TEXT_FONT, Credits[0], CREDITS_FIRST_X, CREDITS_FIRST_Y);
+        for (int I = 1; I < 4; ++I)
+            Render->TextOut(TEXT_FONT, Credits[I], CREDITS_X,
+                            float(double(CREDITS_Y) + (I - 1) * double(CREDITS_LINE_STEP)));
+        break;
+    }
+    case PAGE_RACE:
+        DrawButtons({7});
+        break;
+    default:
+        break;
+    }
+
+    // The cursor, over everything drawn so far.
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    glEnable(GL_BLEND);
+    glTranslatef(CURSOR_SHIFT_X, CURSOR_SHIFT_Y, 0);
+    DrawButton(CursorTexture, Mouse, CURSOR_SIZE, CURSOR_SIZE, false);
+    glDisable(GL_BLEND);
+    glPopMatrix();
+    glEnable(GL_LIGHTING);
+}
