@@ -3,4 +3,17 @@
 // variables ai_dfc, ai_tck, ai_minturn. Registered once at start-up, after the console, the camera
 // and the map exist.
 
+#include <cstdint>
+#include <string>
+
 void RegisterCommands();
+
+// Numbers as the commands read and write them. Integers are whole signed decimal words in the
+// int32 range. Floating-point numbers use the decimal separator of the user's locale (queried
+// without touching the process's C locale) and are printed with up to 15 significant digits of
+// the stored single, so 0.3 prints as 0.300000011920929.
+char LocaleDecimalSeparator();
+bool ParseConsoleInt(const std::string& Word, int32_t& Value);
+// False, leaving Value alone, for anything but a finite number in the range of a single.
+bool ParseConsoleFloat(const std::string& Word, char Separator, float& Value);
+std::string FormatConsoleFloat(float Value, char Separator);

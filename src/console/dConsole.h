@@ -71,4 +71,8 @@ public:
     bool IsOpen() const { return State == csOpen; }
     void Update();
     void Draw(); // console/dConsoleDraw.cpp
+
+private:
+    // The line editor's steps for this update's key, while the console is open.
+    void EditKey(int Key);
 };
