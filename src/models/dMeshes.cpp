@@ -162,7 +162,7 @@ TMdlData ParseMdl(const std::vector<uint8_t>& Bytes, const std::string& FileName
     const int32_t F = In.Count("triangle");
     const int32_t T = In.Count("texture coordinate");
     // Welding reads a texture coordinate at every corner.
-    if (F > 0 && T == 0) In.Fail(std::to_string(F) + " triangles but no texture coordinates");
+    if (F > 0 && T == 0) In.Fail("triangles but no texture coordinates");
 
     TMdlData Data;
     Data.Faces = In.Faces(F, V, "triangles", "vertex");
