@@ -10,12 +10,13 @@
 
 namespace {
 
-constexpr size_t MdlHeaderBytes = 12;
-constexpr size_t MdlFaceBytes = 12;     // three int32 indices
-constexpr size_t MdlTexCoordBytes = 8;  // u, v
-constexpr size_t MdlVectorBytes = 12;   // x, y, z
+constexpr size_t MdlFaceBytes = 12;    // three int32 indices
+constexpr size_t MdlTexCoordBytes = 8; // u, v
+constexpr size_t MdlVectorBytes = 12;  // x, y, z
 
-bool IsFinite(const TVec3& V) { return std::isfinite(V.x) && std::isfinite(V.y) && std::isfinite(V.z); }
+bool IsFinite(const TVec3& V) {
+    return std::isfinite(V.x) && std::isfinite(V.y) && std::isfinite(V.z);
+}
 
 // Reads a .mdl file front to back. Every fault is thrown as a TFileError naming the file, so a bad
 // model never reaches the game half-read.
@@ -24,7 +25,9 @@ public:
     TMdlReader(const std::vector<uint8_t>& Bytes, const std::string& FileName)
         : Bytes(Bytes), FileName(FileName) {}
 
-    [[noreturn]] void Fail(const std::string& Fault) const { throw TFileError(FileName + ": " + Fault); }
+    [[noreturn]] void Fail(const std::string& Fault) const {
+        throw TFileError(FileName + ": " + Fault);
+    }
 
     int32_t Count(const std::string& What) {
         if (Bytes.size() - Pos < 4) Fail("file ends inside the header");
@@ -49,7 +52,7 @@ public:
             for (int32_t& Index : Result[size_t(F)].V) {
                 Index = int32_t(Word());
                 if (Index < 0 || Index >= Limit)
-                    Fail(Block + ": triangle " + std::to_string(F) + " uses " + Target + " " +
+                    Fail("triangle " + std::to_string(F) + " uses " + Target + " " +
                          std::to_string(Index) + " of " + std::to_string(Limit));
             }
         return Result;
@@ -105,7 +108,8 @@ public:
     void Float(float X) { Word(std::bit_cast<uint32_t>(X)); }
     void Faces(const std::vector<TFace>& List) {
         for (const TFace& F : List)
-            for (int32_t Index : F.V) Int(Index);
+            for (int32_t Index : F.V)
+                Int(Index);
     }
     void Vectors(const std::vector<TVec3>& List) {
         for (const TVec3& V : List) {
@@ -118,7 +122,8 @@ public:
 
 private:
     void Word(uint32_t W) {
-        for (int Shift = 0; Shift < 32; Shift += 8) Bytes.push_back(uint8_t(W >> Shift));
+        for (int Shift = 0; Shift < 32; Shift += 8)
+            Bytes.push_back(uint8_t(W >> Shift));
     }
 };
 
@@ -134,7 +139,9 @@ struct TWeldKey {
     bool operator==(const TWeldKey&) const = default;
 };
 
-uint32_t KeyBits(float X) { return std::bit_cast<uint32_t>(X == 0 ? 0.0f : X); }
+uint32_t KeyBits(float X) {
+    return std::bit_cast<uint32_t>(X == 0 ? 0.0f : X);
+}
 
 TWeldKey WeldKey(const TVec3& P, const TTexCoord& T) {
     return {{KeyBits(P.x), KeyBits(P.y), KeyBits(P.z), KeyBits(T.u), KeyBits(T.v)}};
@@ -148,16 +155,17 @@ bool Comparable(const TVec3& P, const TTexCoord& T) {
 struct TWeldKeyHash {
     size_t operator()(const TWeldKey& K) const {
         uint64_t H = 0;
-        for (uint32_t B : K.Bits) H = (H ^ B) * 0x9E3779B97F4A7C15u;
+        for (uint32_t B : K.Bits)
+            H = (H ^ B) * 0x9E3779B97F4A7C15u;
         return size_t(H ^ H >> 29);
     }
 };
 
 } // namespace
 
-TMdlData ParseMdl(const std::vector<uint8_t>& Bytes, const std::string& FileName, bool ReadNormals) {
+TMdlData ParseMdl(const std::vector<uint8_t>& Bytes, const std::string& FileName,
+                  bool ReadNormals) {
     TMdlReader In(Bytes, FileName);
-    if (Bytes.size() < MdlHeaderBytes) In.Fail("file ends inside the header");
     const int32_t V = In.Count("vertex");
     const int32_t F = In.Count("triangle");
     const int32_t T = In.Count("texture coordinate");
@@ -236,7 +244,8 @@ void TMesh::CalcNormals() {
         const TVec3 Unit = VecNormalize(VecCross(VecSub(P0, P1), VecSub(P0, P2)));
         // A triangle without area has no direction; its NaNs would spoil every neighbour's normal.
         if (!IsFinite(Unit)) continue;
-        for (int32_t I : F.V) Normals[size_t(I)] = VecAdd(Normals[size_t(I)], Unit);
+        for (int32_t I : F.V)
+            Normals[size_t(I)] = VecAdd(Normals[size_t(I)], Unit);
     }
 }
 

@@ -42,13 +42,16 @@ public:
 struct TBytes {
     std::vector<uint8_t> Data;
     TBytes& Int(int32_t N) {
-        for (int Shift = 0; Shift < 32; Shift += 8) Data.push_back(uint8_t(uint32_t(N) >> Shift));
+        for (int Shift = 0; Shift < 32; Shift += 8)
+            Data.push_back(uint8_t(uint32_t(N) >> Shift));
         return *this;
     }
     TBytes& Float(float X) { return Int(std::bit_cast<int32_t>(X)); }
 };
 
-TFace Face(int32_t A, int32_t B, int32_t C) { return {{A, B, C}}; }
+TFace Face(int32_t A, int32_t B, int32_t C) {
+    return {{A, B, C}};
+}
 
 // One triangle in the XY plane, counter-clockwise seen from +z.
 TMdlData SingleTriangle() {
@@ -69,17 +72,20 @@ struct TCube {
 
 TCube Cube() {
     TCube C;
-    for (int I = 0; I < 8; ++I) C.Data.Vertices.push_back(Vec3(I & 1, (I >> 1) & 1, (I >> 2) & 1));
+    for (int I = 0; I < 8; ++I)
+        C.Data.Vertices.push_back(Vec3(I & 1, (I >> 1) & 1, (I >> 2) & 1));
     // Each side: its corners counter-clockwise seen from outside, and its outward normal.
     const struct {
         int32_t Corners[4];
         TVec3 Normal;
-    } Sides[6] = {{{0, 2, 3, 1}, {0, 0, -1}}, {{4, 5, 7, 6}, {0, 0, 1}}, {{0, 1, 5, 4}, {0, -1, 0}},
-                  {{2, 6, 7, 3}, {0, 1, 0}},  {{0, 4, 6, 2}, {-1, 0, 0}}, {{1, 3, 7, 5}, {1, 0, 0}}};
+    } Sides[6] = {{{0, 2, 3, 1}, {0, 0, -1}}, {{4, 5, 7, 6}, {0, 0, 1}},
+                  {{0, 1, 5, 4}, {0, -1, 0}}, {{2, 6, 7, 3}, {0, 1, 0}},
+                  {{0, 4, 6, 2}, {-1, 0, 0}}, {{1, 3, 7, 5}, {1, 0, 0}}};
     for (int S = 0; S < 6; ++S) {
         const int32_t* K = Sides[S].Corners;
         const int32_t T = int32_t(C.Data.TexCoords.size());
-        for (int I = 0; I < 4; ++I) C.Data.TexCoords.push_back({float(S), float(I)});
+        for (int I = 0; I < 4; ++I)
+            C.Data.TexCoords.push_back({float(S), float(I)});
         C.Data.Faces.push_back(Face(K[0], K[1], K[2]));
         C.Data.FaceTexCoords.push_back(Face(T, T + 1, T + 2));
         C.Data.Faces.push_back(Face(K[0], K[2], K[3]));
@@ -90,7 +96,9 @@ TCube Cube() {
     return C;
 }
 
-bool SameBits(float A, float B) { return std::bit_cast<uint32_t>(A) == std::bit_cast<uint32_t>(B); }
+bool SameBits(float A, float B) {
+    return std::bit_cast<uint32_t>(A) == std::bit_cast<uint32_t>(B);
+}
 bool SameBits(const TVec3& A, const TVec3& B) {
     return SameBits(A.x, B.x) && SameBits(A.y, B.y) && SameBits(A.z, B.z);
 }
@@ -110,8 +118,8 @@ void ExpectEmpty(const TMesh& M) {
     EXPECT_EQ(M.TexCoordCount, 0);
     EXPECT_FALSE(M.Textured);
     EXPECT_EQ(M.Texture, 0);
-    EXPECT_TRUE(M.Vertices.empty() && M.Normals.empty() && M.Faces.empty() &&
-                M.TexCoords.empty() && M.FaceTexCoords.empty());
+    EXPECT_TRUE(M.Vertices.empty() && M.Normals.empty() && M.Faces.empty() && M.TexCoords.empty() &&
+                M.FaceTexCoords.empty());
 }
 
 // After welding every corner of the file still sees its own position and texture coordinate, and
@@ -163,12 +171,14 @@ TEST(MdlFormat, SingleTriangleTakes96BytesWithComputedNormalsAnd132WithStoredOne
 TEST(MdlFormat, BlocksFollowTheHeaderTrianglesFirstPositionsLast) {
     // Three different counts, so that a reader taking them in another order goes wrong.
     TBytes B;
-    B.Int(4).Int(1).Int(2);                             // V, F, T
-    B.Int(3).Int(1).Int(0);                             // triangle
-    B.Float(0.25f).Float(0.5f).Float(0.75f).Float(1);   // texture coordinates
-    B.Int(1).Int(0).Int(1);                             // triangle texture indices
-    for (int I = 0; I < 4; ++I) B.Float(float(I)).Float(10).Float(-1); // positions
-    for (int I = 0; I < 4; ++I) B.Float(0).Float(float(I)).Float(1);   // normals
+    B.Int(4).Int(1).Int(2);                           // V, F, T
+    B.Int(3).Int(1).Int(0);                           // triangle
+    B.Float(0.25f).Float(0.5f).Float(0.75f).Float(1); // texture coordinates
+    B.Int(1).Int(0).Int(1);                           // triangle texture indices
+    for (int I = 0; I < 4; ++I)
+        B.Float(float(I)).Float(10).Float(-1); // positions
+    for (int I = 0; I < 4; ++I)
+        B.Float(0).Float(float(I)).Float(1); // normals
     TMdlData D;
     D.Faces = {Face(3, 1, 0)};
     D.TexCoords = {{0.25f, 0.5f}, {0.75f, 1}};
@@ -207,10 +217,13 @@ struct TBadFile {
     const char* Fault; // part of the message
 };
 
-std::vector<uint8_t> Bytes(const TMdlData& D) { return SerializeMdl(D); }
+std::vector<uint8_t> Bytes(const TMdlData& D) {
+    return SerializeMdl(D);
+}
 
 std::vector<uint8_t> Patched(std::vector<uint8_t> Bytes, size_t Offset, int32_t Value) {
-    for (int I = 0; I < 4; ++I) Bytes[Offset + size_t(I)] = uint8_t(uint32_t(Value) >> (8 * I));
+    for (int I = 0; I < 4; ++I)
+        Bytes[Offset + size_t(I)] = uint8_t(uint32_t(Value) >> (8 * I));
     return Bytes;
 }
 
@@ -234,7 +247,8 @@ std::vector<TBadFile> BadFiles() {
         {"negative_triangles", Patched(Good, 4, -1), true, "negative triangle count -1"},
         {"negative_texcoords", Patched(Good, 8, -7), true, "negative texture coordinate count -7"},
         {"huge_triangles", Patched(Good, 4, INT32_MAX), true, "ends inside the triangles"},
-        {"huge_texcoords", Patched(Good, 8, INT32_MAX), true, "ends inside the texture coordinates"},
+        {"huge_texcoords", Patched(Good, 8, INT32_MAX), true,
+         "ends inside the texture coordinates"},
         {"huge_vertices", Patched(Good, 0, INT32_MAX), true, "ends inside the vertex positions"},
         {"truncated_positions", Truncated(Good, 95), true, "ends inside the vertex positions"},
         {"missing_normals", Good, false, "ends inside the vertex normals"},
@@ -248,8 +262,8 @@ std::vector<TBadFile> BadFiles() {
          "texture coordinates: entry 0 is not a finite number"},
         {"nan_normal", Patched(Bytes(WithNormals), 96 + 32, std::bit_cast<int32_t>(NaN)), false,
          "vertex normals: entry 2 is not a finite number"},
-        {"no_texcoords",
-         Truncated(Patched(Good, 8, 0), 12), true, "triangles but no texture coordinates"},
+        {"no_texcoords", Truncated(Patched(Good, 8, 0), 12), true,
+         "triangles but no texture coordinates"},
     };
 }
 
@@ -301,7 +315,8 @@ TEST_F(MeshTest, ModelWithoutTrianglesNeedsNoTextureCoordinates) {
 TEST_F(MeshTest, SingleTriangleVerticesGetItsUnitNormal) {
     const TMesh M = Loaded(SingleTriangle());
     ASSERT_EQ(M.VertexCount, 3);
-    for (const TVec3& N : M.Normals) EXPECT_TRUE(VecEqual(N, Vec3(0, 0, 1)));
+    for (const TVec3& N : M.Normals)
+        EXPECT_TRUE(VecEqual(N, Vec3(0, 0, 1)));
 }
 
 TEST_F(MeshTest, ComputedNormalsAreSumsOfUnitNormalsNotNormalised) {
@@ -319,7 +334,8 @@ TEST_F(MeshTest, ComputedNormalsAreSumsOfUnitNormalsNotNormalised) {
     const float Third = float(1 / std::sqrt(3.0));
     ExpectVec(M.Normals[0], 0, 0, 1);
     ExpectVec(M.Normals[3], 0, 0, 1);
-    // Vertices 1 and 2: the square's two unit normals plus the third triangle's (1, 1, -1) / sqrt 3.
+    // Vertices 1 and 2: the square's two unit normals plus the third triangle's (1, 1, -1) /
+    // sqrt 3.
     ExpectVec(M.Normals[1], Third, Third, 2 - Third);
     ExpectVec(M.Normals[2], Third, Third, 2 - Third);
     ExpectVec(M.Normals[4], Third, Third, -Third);
@@ -345,7 +361,8 @@ TEST_F(MeshTest, StoredNormalsComeThroughExactly) {
     D.Normals = {{7, -3, 0.1f}, {0, 0, 0}, {-1e-30f, 2, 3}};
     const TMesh M = Loaded(D, false);
     ASSERT_EQ(M.VertexCount, 3);
-    for (int I = 0; I < 3; ++I) EXPECT_TRUE(SameBits(M.Normals[size_t(I)], D.Normals[size_t(I)]));
+    for (int I = 0; I < 3; ++I)
+        EXPECT_TRUE(SameBits(M.Normals[size_t(I)], D.Normals[size_t(I)]));
 }
 
 // --- Welding ----------------------------------------------------------------------------------
@@ -406,7 +423,8 @@ TEST_F(MeshTest, NegativeZeroEqualsPositiveZero) {
     D.FaceTexCoords = {Face(0, 2, 3), Face(1, 2, 3)};
     D.Normals = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 1}};
     const TMesh M = Loaded(D, false);
-    // (-0, 1, 0) / (-0, 0.5) meets (0, 1, -0) / (0, 0.5); (1, 0, 0) / (1, 0) meets (1, -0, 0) / (1, -0).
+    // (-0, 1, 0) / (-0, 0.5) meets (0, 1, -0) / (0, 0.5); (1, 0, 0) / (1, 0) meets (1, -0, 0) / (1,
+    // -0).
     ASSERT_EQ(M.VertexCount, 2);
     ExpectCornersKept(D, M);
     EXPECT_TRUE(std::signbit(M.Vertices[0].x)); // the first corner's own numbers are kept
@@ -450,7 +468,8 @@ TEST_F(MeshTest, WeldMatchesTheCornerByCornerSearchOnAMeshFullOfRepeats) {
         D.Vertices.push_back(Vec3(Values[Next(4)], Values[Next(4)], Values[Next(2)]));
         D.Normals.push_back(Vec3(float(I), float(Next(100)), 1));
     }
-    for (int I = 0; I < 8; ++I) D.TexCoords.push_back({Values[Next(4)], Values[Next(3)]});
+    for (int I = 0; I < 8; ++I)
+        D.TexCoords.push_back({Values[Next(4)], Values[Next(3)]});
     for (int F = 0; F < 400; ++F) {
         D.Faces.push_back(Face(int32_t(Next(60)), int32_t(Next(60)), int32_t(Next(60))));
         D.FaceTexCoords.push_back(Face(int32_t(Next(8)), int32_t(Next(8)), int32_t(Next(8))));
@@ -463,7 +482,8 @@ TEST_F(MeshTest, WeldMatchesTheCornerByCornerSearchOnAMeshFullOfRepeats) {
             const TVec3& Pos = D.Vertices[size_t(D.Faces[F].V[C])];
             const TTexCoord& Tex = D.TexCoords[size_t(D.FaceTexCoords[F].V[C])];
             size_t I = 0;
-            while (I < P.size() && !(VecEqual(P[I], Pos) && T[I].u == Tex.u && T[I].v == Tex.v)) ++I;
+            while (I < P.size() && !(VecEqual(P[I], Pos) && T[I].u == Tex.u && T[I].v == Tex.v))
+                ++I;
             if (I == P.size()) {
                 P.push_back(Pos);
                 N.push_back(D.Normals[size_t(D.Faces[F].V[C])]);
@@ -478,7 +498,8 @@ TEST_F(MeshTest, WeldMatchesTheCornerByCornerSearchOnAMeshFullOfRepeats) {
         EXPECT_TRUE(SameBits(M.Normals[I], N[I]));
         EXPECT_TRUE(SameBits(M.TexCoords[I], T[I]));
     }
-    for (size_t K = 0; K < Corners.size(); ++K) EXPECT_EQ(M.Faces[K / 3].V[K % 3], Corners[K]);
+    for (size_t K = 0; K < Corners.size(); ++K)
+        EXPECT_EQ(M.Faces[K / 3].V[K % 3], Corners[K]);
 }
 
 TEST_F(MeshTest, NaNCornersNeverMerge) {

@@ -41,7 +41,8 @@ protected:
     // Runs the simulator with the words (each quoted for the shell); returns its exit status.
     int Run(const std::vector<std::string>& Words) {
         std::string Command = "'" MARVOLIN_SIM "'";
-        for (const std::string& W : Words) Command += " '" + W + "'";
+        for (const std::string& W : Words)
+            Command += " '" + W + "'";
         Command += " >'" + (Folder / "out").string() + "' 2>'" + (Folder / "err").string() + "'";
         const int Status = std::system(Command.c_str());
         Out = Slurp(Folder / "out");
@@ -53,7 +54,9 @@ protected:
     std::string Out, Err;
 };
 
-TFace Face(int32_t A, int32_t B, int32_t C) { return {{A, B, C}}; }
+TFace Face(int32_t A, int32_t B, int32_t C) {
+    return {{A, B, C}};
+}
 
 // A quad of two triangles in the z = 0 plane with a texture seam along its diagonal's far end.
 TMdlData SeamedQuad() {
@@ -66,7 +69,8 @@ TMdlData SeamedQuad() {
 }
 
 std::vector<uint8_t> Patched(std::vector<uint8_t> Bytes, size_t Offset, int32_t Value) {
-    for (int I = 0; I < 4; ++I) Bytes[Offset + size_t(I)] = uint8_t(uint32_t(Value) >> (8 * I));
+    for (int I = 0; I < 4; ++I)
+        Bytes[Offset + size_t(I)] = uint8_t(uint32_t(Value) >> (8 * I));
     return Bytes;
 }
 

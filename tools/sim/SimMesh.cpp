@@ -1,5 +1,5 @@
-// marvolin-sim mesh MDLFILE: the game's own loader on one model (normals computed, as the game loads
-// its models), printed after welding.
+// marvolin-sim mesh MDLFILE: the game's own loader on one model (normals computed, as the game
+// loads its models), printed after welding.
 #include "Sim.h"
 
 #include "engine/Files.h"

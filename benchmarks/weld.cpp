@@ -1,0 +1,63 @@
+// Welding a finely tessellated textured grid: 50 000 triangles whose positions are shared by their
+// neighbours and whose texture repeats in tiles, so that every tile border is a seam.
+#include "models/dMeshes.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int GridColumns = 200;
+constexpr int GridRows = 125;      // 200 x 125 quads, two triangles each
+constexpr int TileQuads = 25;      // the texture repeats every 25 quads
+constexpr float QuadSizeUnits = 2; // world units
+
+TMesh TiledGrid() {
+    TMesh M;
+    const int Across = GridColumns + 1;
+    for (int Y = 0; Y <= GridRows; ++Y)
+        for (int X = 0; X <= GridColumns; ++X) {
+            M.Vertices.push_back(Vec3(float(X * QuadSizeUnits), float(Y * QuadSizeUnits), 0));
+            M.Normals.push_back(Vec3(0, 0, 1));
+        }
+    // One set of texture coordinates per tile position; a tile's far edge uses 1, the next tile's
+    // near edge 0.
+    const int TileAcross = TileQuads + 1;
+    for (int V = 0; V <= TileQuads; ++V)
+        for (int U = 0; U <= TileQuads; ++U)
+            M.TexCoords.push_back({float(U) / TileQuads, float(V) / TileQuads});
+    for (int Y = 0; Y < GridRows; ++Y)
+        for (int X = 0; X < GridColumns; ++X) {
+            const int32_t P = Y * Across + X;
+            const int32_t T = (Y % TileQuads) * TileAcross + X % TileQuads;
+            M.Faces.push_back({{P, P + 1, P + Across + 1}});
+            M.FaceTexCoords.push_back({{T, T + 1, T + TileAcross + 1}});
+            M.Faces.push_back({{P, P + Across + 1, P + Across}});
+            M.FaceTexCoords.push_back({{T, T + TileAcross + 1, T + TileAcross}});
+        }
+    M.VertexCount = int32_t(M.Vertices.size());
+    M.FaceCount = int32_t(M.Faces.size());
+    M.TexCoordCount = int32_t(M.TexCoords.size());
+    return M;
+}
+
+void WeldTiledGrid(benchmark::State& State) {
+    const TMesh Grid = TiledGrid();
+    int32_t Welded = 0;
+    for (auto _ : State) {
+        State.PauseTiming();
+        TMesh M = Grid;
+        State.ResumeTiming();
+        M.Weld();
+        Welded = M.VertexCount;
+        benchmark::DoNotOptimize(M.Faces.data());
+    }
+    State.counters["triangles"] = double(Grid.FaceCount);
+    State.counters["vertices"] = double(Welded);
+    State.SetItemsProcessed(int64_t(State.iterations()) * 3 * Grid.FaceCount);
+}
+
+} // namespace
+
+BENCHMARK(WeldTiledGrid)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
