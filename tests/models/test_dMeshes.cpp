@@ -517,15 +517,6 @@ TEST_F(MeshTest, NaNCornersNeverMerge) {
     EXPECT_EQ(M.VertexCount, 3);
 }
 
-TEST_F(MeshTest, FileWithoutTrianglesLoadsEmpty) {
-    TMdlData D = SingleTriangle();
-    D.Faces.clear();
-    D.FaceTexCoords.clear();
-    const TMesh M = Loaded(D);
-    EXPECT_EQ(M.VertexCount, 0);
-    EXPECT_TRUE(M.Vertices.empty() && M.Normals.empty() && M.TexCoords.empty());
-}
-
 // --- Texture ----------------------------------------------------------------------------------
 
 TEST_F(MeshTest, LoadReleasesTheTextureUntilSetTextureIsCalledAgain) {
@@ -572,11 +563,13 @@ void ExpectCalls(const std::vector<TCall>& Expected) {
 
 } // namespace
 
-TEST_F(MeshTest, EmptyMeshDrawsNothingAtAll) {
+TEST_F(MeshTest, FileWithoutTrianglesLoadsEmptyAndDrawsNothingAtAll) {
     TMdlData D = SingleTriangle();
     D.Faces.clear();
     D.FaceTexCoords.clear();
     TMesh M = Loaded(D);
+    EXPECT_EQ(M.VertexCount, 0);
+    EXPECT_TRUE(M.Vertices.empty() && M.Normals.empty() && M.TexCoords.empty());
     M.SetTexture("data\\textures\\objects\\cube.jpg");
     GLStartRecording();
     M.Draw();
