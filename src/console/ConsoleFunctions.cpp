@@ -21,13 +21,19 @@ namespace {
 constexpr int FLOAT_DIGITS = 15; // significant digits of a printed value
 
 // The first argument of the line being executed, null when the command word stands alone.
-const std::string* Argument() { return Console->Args.size() >= 2 ? &Console->Args[1] : nullptr; }
+const std::string* Argument() {
+    return Console->Args.size() >= 2 ? &Console->Args[1] : nullptr;
+}
 
-void SayNotANumber(const std::string& Word) { Console->AddLine(Win1251("Не число: ") + Word); }
+void SayNotANumber(const std::string& Word) {
+    Console->AddLine(Win1251("Не число: ") + Word);
+}
 
-// A number may carry a leading '+' (the parsers below take only '-'); a second sign stays and fails.
+// A number may carry a leading '+' (the parsers below take only '-'); a second sign stays and
+// fails.
 std::string_view WithoutPlus(std::string_view Text) {
-    if (Text.size() > 1 && Text[0] == '+' && Text[1] != '-' && Text[1] != '+') Text.remove_prefix(1);
+    if (Text.size() > 1 && Text[0] == '+' && Text[1] != '-' && Text[1] != '+')
+        Text.remove_prefix(1);
     return Text;
 }
 
@@ -56,7 +62,9 @@ void TuneFollowedCar(float TAICar::*Parameter) {
         SayNotANumber(*Arg);
 }
 
-void CmdQuit() { Engine->Quit(); }
+void CmdQuit() {
+    Engine->Quit();
+}
 
 void CmdFollow() {
     const std::string* Arg = Argument();
@@ -66,7 +74,8 @@ void CmdFollow() {
         SayNotANumber(*Arg);
         return;
     }
-    if (GameManager && Camera && N >= 0 && N < GameManager->CarCount && size_t(N) < GameManager->Cars.size())
+    if (GameManager && Camera && N >= 0 && N < GameManager->CarCount &&
+        size_t(N) < GameManager->Cars.size())
         Camera->Target = &GameManager->Cars[size_t(N)];
 }
 
@@ -93,9 +102,15 @@ void CmdShowFPS() {
         SayNotANumber(*Arg);
 }
 
-void CmdAiDfc() { TuneFollowedCar(&TAICar::DistFromCenter); }
-void CmdAiTck() { TuneFollowedCar(&TAICar::ToCenterKoef); }
-void CmdAiMinTurn() { TuneFollowedCar(&TAICar::MinTurn); }
+void CmdAiDfc() {
+    TuneFollowedCar(&TAICar::DistFromCenter);
+}
+void CmdAiTck() {
+    TuneFollowedCar(&TAICar::ToCenterKoef);
+}
+void CmdAiMinTurn() {
+    TuneFollowedCar(&TAICar::MinTurn);
+}
 
 } // namespace
 
@@ -110,7 +125,8 @@ void RegisterCommands() {
 }
 
 char LocaleDecimalSeparator() {
-    // A locale object of its own: the process's C locale stays "C" for the traces printed elsewhere.
+    // A locale object of its own: the process's C locale stays "C" for the traces printed
+    // elsewhere.
     locale_t User = newlocale(LC_NUMERIC_MASK, "", locale_t(nullptr));
     if (!User) return '.';
     const char* Point = nl_langinfo_l(RADIXCHAR, User);
@@ -137,15 +153,16 @@ bool ParseConsoleFloat(const std::string& Word, char Separator, float& Value) {
     }
     float Parsed = 0;
     const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Parsed);
-    if (Error != std::errc() || End != Text.data() + Text.size() || !std::isfinite(Parsed)) return false;
+    if (Error != std::errc() || End != Text.data() + Text.size() || !std::isfinite(Parsed))
+        return false;
     Value = Parsed;
     return true;
 }
 
 std::string FormatConsoleFloat(float Value, char Separator) {
     char Buffer[64];
-    const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, double(Value), std::chars_format::general,
-                                      FLOAT_DIGITS);
+    const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, double(Value),
+                                      std::chars_format::general, FLOAT_DIGITS);
     std::string Text(Buffer, Result.ptr);
     std::replace(Text.begin(), Text.end(), '.', Separator);
     return Text;

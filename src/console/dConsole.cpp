@@ -25,9 +25,11 @@ constexpr double DRIFT_X_PER_UPDATE = 0.001;
 constexpr double DRIFT_Y_PER_UPDATE = 0.002;
 
 // Pushes Text in as entry 0 of a fixed-length ring, dropping the oldest entry.
-void PushRing(std::vector<std::string>& Ring, int32_t& Count, int32_t Capacity, const std::string& Text) {
+void PushRing(std::vector<std::string>& Ring, int32_t& Count, int32_t Capacity,
+              const std::string& Text) {
     Count = std::min(Count + 1, Capacity);
-    for (int32_t I = Capacity - 1; I >= 1; --I) Ring[size_t(I)] = Ring[size_t(I) - 1];
+    for (int32_t I = Capacity - 1; I >= 1; --I)
+        Ring[size_t(I)] = Ring[size_t(I) - 1];
     Ring[0] = Text;
 }
 
@@ -43,14 +45,16 @@ void HelpProc() {
     } else if (C.Args.size() == 1 && C.ProcCount > 0) {
         C.AddLine("");
         C.AddLine(Win1251("Допустимые команды:"));
-        for (const TProcRegistry& P : C.Procs) C.AddLine(P.Name);
+        for (const TProcRegistry& P : C.Procs)
+            C.AddLine(P.Name);
         C.AddLine("");
     }
 }
 
 void ClearProc() {
     TConsole& C = *Console;
-    for (int32_t I = 0; I < C.LineCount; ++I) C.Lines[size_t(I)].clear();
+    for (int32_t I = 0; I < C.LineCount; ++I)
+        C.Lines[size_t(I)].clear();
     C.LineCount = 0;
 }
 
@@ -79,7 +83,9 @@ ExplodeRes Explode(const std::string& Text) {
     return Words;
 }
 
-bool IsConsoleChar(int Char) { return Char >= 32 && Char <= 125 && Char != '<' && Char != '>' && Char != '`'; }
+bool IsConsoleChar(int Char) {
+    return Char >= 32 && Char <= 125 && Char != '<' && Char != '>' && Char != '`';
+}
 
 TConsole::TConsole() {
     Height = OPEN_HEIGHT_PX;
@@ -94,7 +100,8 @@ TConsole::TConsole() {
     TexRepeatT = float(TEX_REPEAT_T);
     TexRepeatS = float(double(TexRepeatT) * TEX_REPEAT_WIDTH_PX / Height);
     VisibleLines = VISIBLE_LINES;
-    Register("Help", HelpProc, Win1251("Введи Help <имя_команды> чтобы получить справку по команде"));
+    Register("Help", HelpProc,
+             Win1251("Введи Help <имя_команды> чтобы получить справку по команде"));
     Register("Clear", ClearProc, "");
 }
 
@@ -117,7 +124,9 @@ void TConsole::AddLine(const std::string& Text) {
     Scroll = 0;
 }
 
-void TConsole::AddHistory(const std::string& Text) { PushRing(History, HistoryCount, HistoryCapacity, Text); }
+void TConsole::AddHistory(const std::string& Text) {
+    PushRing(History, HistoryCount, HistoryCapacity, Text);
+}
 
 void TConsole::Execute(const std::string& Line) {
     if (Line.empty()) return;
@@ -141,8 +150,9 @@ void TConsole::Update() {
     const bool Toggle = Key == VK_OEM_3;
 
     ScrollX = float(double(ScrollX) + SCROLL_PER_UPDATE);
-    Drift = VecAdd(Drift, Vec3(std::sin(DRIFT_WAVE * double(ScrollX)) / DRIFT_SWAY + DRIFT_X_PER_UPDATE,
-                               DRIFT_Y_PER_UPDATE, 0));
+    Drift =
+        VecAdd(Drift, Vec3(std::sin(DRIFT_WAVE * double(ScrollX)) / DRIFT_SWAY + DRIFT_X_PER_UPDATE,
+                           DRIFT_Y_PER_UPDATE, 0));
 
     switch (State) {
     case csHidden:

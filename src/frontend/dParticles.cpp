@@ -15,7 +15,8 @@ constexpr int BLUR_CENTRE = 32;
 } // namespace
 
 TParticleEngine::TParticleEngine() {
-    if (Shaders->Load("DATA\\Shaders\\BillBoard.txt", "billboard")) ShaderHandle = Shaders->Handle();
+    if (Shaders->Load("DATA\\Shaders\\BillBoard.txt", "billboard"))
+        ShaderHandle = Shaders->Handle();
     Shaders->Disable(); // everything the game draws uses the fixed-function pipeline
     const std::vector<uint8_t> Image = MakeBlurImage();
     BlurTexture = Textures->Create("DefaultBlur.tga", RGBA_BYTES, RGBA_FORMAT, BLUR_SIZE, BLUR_SIZE,
@@ -23,10 +24,13 @@ TParticleEngine::TParticleEngine() {
     Count = 0;
 }
 
-TParticleEngine::~TParticleEngine() { Clear(); }
+TParticleEngine::~TParticleEngine() {
+    Clear();
+}
 
 void TParticleEngine::Clear() {
-    for (TParticle& P : Particles) P.Alive = false;
+    for (TParticle& P : Particles)
+        P.Alive = false;
     Count = 0;
 }
 
@@ -38,7 +42,8 @@ std::vector<uint8_t> TParticleEngine::MakeBlurImage() {
             const int DC = Column - BLUR_CENTRE;
             const double D = std::sqrt(double(DR * DR + DC * DC));
             const int Fade = std::min(255, int(std::trunc(D / BLUR_RADIUS_PX * 255)));
-            Image[(size_t(Row) * BLUR_SIZE + size_t(Column)) * RGBA_BYTES + 3] = uint8_t(255 - Fade);
+            Image[(size_t(Row) * BLUR_SIZE + size_t(Column)) * RGBA_BYTES + 3] =
+                uint8_t(255 - Fade);
         }
     return Image;
 }

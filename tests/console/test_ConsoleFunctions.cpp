@@ -24,7 +24,8 @@ public:
     std::vector<std::string> LoadedLevels;
 
     ~TRaceStandIn() override {
-        for (TBasicCar* Car : Cars) delete Car;
+        for (TBasicCar* Car : Cars)
+            delete Car;
     }
     bool LoadLevel(const std::string& Name) override {
         LoadedLevels.push_back(Name);
@@ -38,7 +39,8 @@ public:
     void Start() {
         CarCount = 6;
         Cars.push_back(new TPlayerCar);
-        for (int I = 1; I < CarCount; ++I) Cars.push_back(new TAICar);
+        for (int I = 1; I < CarCount; ++I)
+            Cars.push_back(new TAICar);
         Camera->Target = &Cars[0];
     }
     TAICar& Computer(int I) { return *static_cast<TAICar*>(Cars[size_t(I)]); }
@@ -76,7 +78,8 @@ protected:
         const int32_t Before = Console->LineCount;
         Console->Execute(Line);
         std::vector<std::string> Printed;
-        for (int32_t I = Console->LineCount - Before - 2; I >= 0; --I) Printed.push_back(Console->Lines[size_t(I)]);
+        for (int32_t I = Console->LineCount - Before - 2; I >= 0; --I)
+            Printed.push_back(Console->Lines[size_t(I)]);
         return Printed;
     }
     TBasicCar* Followed() const { return Camera->Target ? *Camera->Target : nullptr; }
@@ -91,13 +94,16 @@ protected:
 
 using Lines = std::vector<std::string>;
 
-std::string NotANumber(const std::string& Word) { return Win1251("Не число: ") + Word; }
+std::string NotANumber(const std::string& Word) {
+    return Win1251("Не число: ") + Word;
+}
 
 // Runs the test in an empty working directory of its own, removed afterwards.
 class ScratchDirectory {
 public:
     ScratchDirectory() : Previous(std::filesystem::current_path()) {
-        std::string Template = (std::filesystem::temp_directory_path() / "marvolin-console-XXXXXX").string();
+        std::string Template =
+            (std::filesystem::temp_directory_path() / "marvolin-console-XXXXXX").string();
         Path = mkdtemp(Template.data());
         std::filesystem::current_path(Path);
     }
@@ -250,7 +256,8 @@ TEST_F(CommandTest, TuningVariablesRefuseNonNumbers) {
 }
 
 TEST_F(CommandTest, TuningVariablesDoNothingBeforeTheFirstLevel) {
-    for (const char* Line : {"ai_dfc", "ai_tck", "ai_minturn", "ai_dfc 1", "ai_tck x", "ai_minturn 2"})
+    for (const char* Line :
+         {"ai_dfc", "ai_tck", "ai_minturn", "ai_dfc 1", "ai_tck x", "ai_minturn 2"})
         EXPECT_EQ(Run(Line), Lines{}) << Line;
 }
 
@@ -286,7 +293,8 @@ TEST(ConsoleNumbers, FloatsUseTheGivenSeparator) {
     EXPECT_TRUE(ParseConsoleFloat("1e3", '.', Value));
     EXPECT_EQ(Value, 1000.0f);
     Value = 7;
-    for (const char* Word : {"0.5", "", "+", "+-1", "1,5.0"}) EXPECT_FALSE(ParseConsoleFloat(Word, ',', Value)) << Word;
+    for (const char* Word : {"0.5", "", "+", "+-1", "1,5.0"})
+        EXPECT_FALSE(ParseConsoleFloat(Word, ',', Value)) << Word;
     EXPECT_FALSE(ParseConsoleFloat("0,5", '.', Value));
     EXPECT_EQ(Value, 7.0f);
 

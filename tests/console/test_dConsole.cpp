@@ -19,7 +19,9 @@ constexpr int UPDATES_TO_SLIDE = 11; // updates after the toggle until the panel
 constexpr int VK_OEM_1 = 0xBA;       // a key that types punctuation on a US layout
 
 int CallsOfTestProc = 0;
-void TestProc() { ++CallsOfTestProc; }
+void TestProc() {
+    ++CallsOfTestProc;
+}
 
 // A console of its own in the global Console, on a headless engine, updated by StepUpdate.
 class ConsoleTest : public ::testing::Test {
@@ -45,7 +47,8 @@ protected:
         E.StepUpdate();
     }
     void Idle(int Updates = 1) {
-        for (int I = 0; I < Updates; ++I) E.StepUpdate();
+        for (int I = 0; I < Updates; ++I)
+            E.StepUpdate();
     }
     void Open() {
         Press(VK_OEM_3);
@@ -55,7 +58,9 @@ protected:
     // Each character as a press of the key that types it.
     void Type(const std::string& Text) {
         for (char Ch : Text) {
-            const int Key = std::isalnum(uint8_t(Ch)) ? std::toupper(uint8_t(Ch)) : Ch == ' ' ? VK_SPACE : VK_OEM_1;
+            const int Key = std::isalnum(uint8_t(Ch)) ? std::toupper(uint8_t(Ch))
+                            : Ch == ' '               ? VK_SPACE
+                                                      : VK_OEM_1;
             Press(Key, uint8_t(Ch));
         }
     }
@@ -115,7 +120,8 @@ TEST_F(ConsoleTest, ConstructionSetsTheStartingValues) {
     EXPECT_EQ(E.TextureLog[size_t(C().BackTexture) - 1].Name, "DATA\\Textures\\console.jpg");
     ASSERT_EQ(C().ProcCount, 2);
     EXPECT_EQ(C().Procs[0].Name, "Help");
-    EXPECT_EQ(C().Procs[0].Help, Win1251("Введи Help <имя_команды> чтобы получить справку по команде"));
+    EXPECT_EQ(C().Procs[0].Help,
+              Win1251("Введи Help <имя_команды> чтобы получить справку по команде"));
     EXPECT_EQ(C().Procs[1].Name, "Clear");
     EXPECT_EQ(C().Procs[1].Help, "");
     EXPECT_EQ(C().LineCount, 0); // nothing printed while starting
@@ -125,7 +131,8 @@ TEST_F(ConsoleTest, RegisteringANameTwiceIsRefusedNamingTheFirst) {
     C().Register("help", TestProc, "other");
     EXPECT_EQ(C().ProcCount, 2);
     EXPECT_EQ(C().LineCount, 1);
-    EXPECT_EQ(C().Lines[0], Win1251("Ошибка регистрации: Процедура с именем Help уже была зарегистрирована"));
+    EXPECT_EQ(C().Lines[0],
+              Win1251("Ошибка регистрации: Процедура с именем Help уже была зарегистрирована"));
     C().Execute("help");
     EXPECT_EQ(CallsOfTestProc, 0);
     EXPECT_EQ(C().Lines[3], Win1251("Допустимые команды:")); // the built-in Help ran
@@ -167,11 +174,22 @@ TEST_F(ConsoleTest, LinesOfSpacesRunNothing) {
 TEST_F(ConsoleTest, HelpListsEveryCommandInRegistrationOrder) {
     RegisterCommands();
     C().Execute("Help");
-    const std::vector<std::string> Expected = {"", "ai_minturn", "ai_tck", "ai_dfc", "ShowFPS", "LoadLevel",
-                                               "Follow", "Quit", "Clear", "Help",
-                                               Win1251("Допустимые команды:"), "", "Help"};
+    const std::vector<std::string> Expected = {"",
+                                               "ai_minturn",
+                                               "ai_tck",
+                                               "ai_dfc",
+                                               "ShowFPS",
+                                               "LoadLevel",
+                                               "Follow",
+                                               "Quit",
+                                               "Clear",
+                                               "Help",
+                                               Win1251("Допустимые команды:"),
+                                               "",
+                                               "Help"};
     ASSERT_EQ(C().LineCount, int32_t(Expected.size()));
-    for (size_t I = 0; I < Expected.size(); ++I) EXPECT_EQ(C().Lines[I], Expected[I]) << I;
+    for (size_t I = 0; I < Expected.size(); ++I)
+        EXPECT_EQ(C().Lines[I], Expected[I]) << I;
 }
 
 TEST_F(ConsoleTest, HelpWithOneArgumentPrintsThatCommandsHelpLine) {
@@ -192,21 +210,25 @@ TEST_F(ConsoleTest, ClearEmptiesTheScrollBack) {
     C().AddLine("two");
     C().Execute("Clear");
     EXPECT_EQ(C().LineCount, 0);
-    for (const std::string& Line : C().Lines) EXPECT_EQ(Line, "");
+    for (const std::string& Line : C().Lines)
+        EXPECT_EQ(Line, "");
     EXPECT_EQ(C().HistoryCount, 1);
 }
 
 TEST_F(ConsoleTest, OutputRingKeepsTheNewestHundredLines) {
-    for (int I = 0; I < 105; ++I) C().AddLine(std::to_string(I));
+    for (int I = 0; I < 105; ++I)
+        C().AddLine(std::to_string(I));
     EXPECT_EQ(C().LineCount, 100);
     EXPECT_EQ(C().Lines[0], "104");
     EXPECT_EQ(C().Lines[99], "5");
 }
 
 TEST_F(ConsoleTest, PageUpStopsWithTheOldestLineOnTop) {
-    for (int I = 0; I < 100; ++I) C().AddLine(std::to_string(I));
+    for (int I = 0; I < 100; ++I)
+        C().AddLine(std::to_string(I));
     Open();
-    for (int I = 0; I < 95; ++I) Press(VK_PRIOR);
+    for (int I = 0; I < 95; ++I)
+        Press(VK_PRIOR);
     EXPECT_EQ(C().Scroll, 90);
     Press(VK_NEXT);
     EXPECT_EQ(C().Scroll, 89);
@@ -217,7 +239,8 @@ TEST_F(ConsoleTest, PageUpStopsWithTheOldestLineOnTop) {
 }
 
 TEST_F(ConsoleTest, PageUpStaysAtZeroWithFewerThanTenLines) {
-    for (int I = 0; I < 9; ++I) C().AddLine(std::to_string(I));
+    for (int I = 0; I < 9; ++I)
+        C().AddLine(std::to_string(I));
     Open();
     Press(VK_PRIOR);
     EXPECT_EQ(C().Scroll, 0);
@@ -244,7 +267,8 @@ TEST_F(ConsoleTest, HistoryStoresARepeatedLineOnce) {
 }
 
 TEST_F(ConsoleTest, HistoryRingKeepsTheNewestTwenty) {
-    for (int I = 0; I < 25; ++I) C().Execute("line" + std::to_string(I));
+    for (int I = 0; I < 25; ++I)
+        C().Execute("line" + std::to_string(I));
     EXPECT_EQ(C().HistoryCount, 20);
     EXPECT_EQ(C().History[0], "line24");
     EXPECT_EQ(C().History[19], "line5");
@@ -388,7 +412,8 @@ TEST_F(ConsoleTest, ClosesInElevenUpdatesAndResetsTheEditor) {
     Open();
     Enter("one");
     Type("ab");
-    for (int I = 0; I < 10; ++I) C().AddLine("x");
+    for (int I = 0; I < 10; ++I)
+        C().AddLine("x");
     Press(VK_PRIOR);
     ASSERT_EQ(C().Scroll, 1);
     Press(VK_OEM_3, '`'); // the toggle types no character
@@ -453,7 +478,8 @@ TEST_F(ConsoleTest, BackgroundDriftsInEveryState) {
     EXPECT_NEAR(C().ScrollX, 0.2f, DriftTolerance);
     EXPECT_NEAR(C().Drift.y, 0.08f, DriftTolerance);
     double DriftX = 0;
-    for (int I = 1; I <= 40; ++I) DriftX += std::sin(20 * 0.005 * I) / 100 + 0.001;
+    for (int I = 1; I <= 40; ++I)
+        DriftX += std::sin(20 * 0.005 * I) / 100 + 0.001;
     EXPECT_NEAR(C().Drift.x, DriftX, DriftTolerance);
     EXPECT_EQ(C().Drift.z, 0);
 }
@@ -473,7 +499,8 @@ std::string Describe(const TGLCall& Call) {
     return Text;
 }
 
-std::string Expect(const std::string& Name, std::vector<double> Args, const std::string& Text = "") {
+std::string Expect(const std::string& Name, std::vector<double> Args,
+                   const std::string& Text = "") {
     return Describe({Name, std::move(Args), Text});
 }
 
@@ -482,7 +509,8 @@ std::vector<std::string> RecordDraw() {
     Console->Draw();
     GLStopRecording();
     std::vector<std::string> Calls;
-    for (const TGLCall& Call : GLRecordedCalls()) Calls.push_back(Describe(Call));
+    for (const TGLCall& Call : GLRecordedCalls())
+        Calls.push_back(Describe(Call));
     return Calls;
 }
 
@@ -501,7 +529,8 @@ TEST_F(ConsoleTest, DrawsPanelTextAndCaretInOrder) {
     C().PrevPos = 180;
     FrameAlpha = 0.5f;
     const double H = 190; // halfway between PrevPos and Pos
-    const float S = C().TexRepeatS, T = C().TexRepeatT, SX = C().ScrollX, DX = C().Drift.x, DY = C().Drift.y;
+    const float S = C().TexRepeatS, T = C().TexRepeatT, SX = C().ScrollX, DX = C().Drift.x,
+                DY = C().Drift.y;
     const double Tex = C().BackTexture;
     const TVec3 Colour = C().TextColor;
 
@@ -536,7 +565,8 @@ TEST_F(ConsoleTest, DrawsPanelTextAndCaretInOrder) {
         Expect("Render.TextOut", {0, 15, H - 25 - 17}, "newest"),
         Expect("Render.TextOut", {0, 15, H - 25 - 34}, "older"),
     };
-    for (int I = 3; I <= 10; ++I) Expected.push_back(Expect("Render.TextOut", {0, 15, H - 25 - 17.0 * I}));
+    for (int I = 3; I <= 10; ++I)
+        Expected.push_back(Expect("Render.TextOut", {0, 15, H - 25 - 17.0 * I}));
     Expected.push_back(Expect("Color3f", {1, 1, 1}));
     Expected.push_back(Expect("Enable", {GL_LIGHTING}));
     Expected.push_back(Expect("Enable", {GL_DEPTH_TEST}));
@@ -549,7 +579,8 @@ TEST_F(ConsoleTest, DrawsOnlyTheCaretWithoutTextOrOutput) {
     FrameAlpha = 1;
     const std::vector<std::string> Calls = RecordDraw();
     int TextOuts = 0;
-    for (const std::string& Call : Calls) TextOuts += Call.rfind("Render.TextOut", 0) == 0;
+    for (const std::string& Call : Calls)
+        TextOuts += Call.rfind("Render.TextOut", 0) == 0;
     EXPECT_EQ(TextOuts, 0);
     EXPECT_NE(std::find(Calls.begin(), Calls.end(), Expect("Vertex2f", {15, 30})), Calls.end());
     EXPECT_NE(std::find(Calls.begin(), Calls.end(), Expect("Vertex2f", {24, 30})), Calls.end());

@@ -30,7 +30,8 @@ protected:
 class ScratchDirectory {
 public:
     ScratchDirectory() : Previous(std::filesystem::current_path()) {
-        std::string Template = (std::filesystem::temp_directory_path() / "marvolin-particles-XXXXXX").string();
+        std::string Template =
+            (std::filesystem::temp_directory_path() / "marvolin-particles-XXXXXX").string();
         Path = mkdtemp(Template.data());
         std::filesystem::current_path(Path);
     }
@@ -61,7 +62,8 @@ TEST(BlurImage, TransparentFromRadius32Outwards) {
     EXPECT_EQ(AlphaAt(Image, 32, 0), 0);
     EXPECT_EQ(AlphaAt(Image, 0, 32), 0);
     for (int Row : {0, Side - 1})
-        for (int Column : {0, Side - 1}) EXPECT_EQ(AlphaAt(Image, Row, Column), 0) << Row << "," << Column;
+        for (int Column : {0, Side - 1})
+            EXPECT_EQ(AlphaAt(Image, Row, Column), 0) << Row << "," << Column;
 }
 
 TEST(BlurImage, ColourBytesAreAlwaysWhite) {
@@ -112,11 +114,14 @@ TEST_F(ParticleTest, PoolStartsFreeAndClearFreesEverySlot) {
     auto Particles = std::make_unique<TParticleEngine>();
     EXPECT_EQ(Particles->Count, 0);
     ASSERT_EQ(std::size(Particles->Particles), 10000u);
-    for (const TParticle& P : Particles->Particles) ASSERT_FALSE(P.Alive);
+    for (const TParticle& P : Particles->Particles)
+        ASSERT_FALSE(P.Alive);
 
-    for (int I : {0, 1, 5000, 9999}) Particles->Particles[I].Alive = true;
+    for (int I : {0, 1, 5000, 9999})
+        Particles->Particles[I].Alive = true;
     Particles->Count = 4;
     Particles->Clear();
     EXPECT_EQ(Particles->Count, 0);
-    for (const TParticle& P : Particles->Particles) ASSERT_FALSE(P.Alive);
+    for (const TParticle& P : Particles->Particles)
+        ASSERT_FALSE(P.Alive);
 }
