@@ -60,7 +60,9 @@ public:
 class TFonts {
 public:
     virtual ~TFonts() = default;
-    // A font of the family (found through fontconfig) at Size pixels; returns its handle.
+    // A font of the family (found through fontconfig; "Arial" is Liberation Sans, DejaVu Sans
+    // stands in for a family that does not open) at Size pixels per em (0 or less: 16; at most 128);
+    // returns its handle. Flags and Options are accepted and ignored. Font 0 is "Arial" at 16.
     virtual int Create(const std::string& Family, int Size, int Flags, int Options) = 0;
 };
 
@@ -73,11 +75,16 @@ public:
     // identity.
     virtual void Set3D(float FieldOfViewDeg, float Near, float Far) = 0;
     // Orthographic pixel space, y downward from the top-left corner, model-view identity; drawing
-    // at depth 0 lies in front of the 3-D scene.
+    // at depth 0 lies in front of the 3-D scene. (The SDL back-end maps eye depth 0 to window depth
+    // 0.001, so with depth testing on, 2-D drawing covers everything of a Set3D scene farther than
+    // a hundredth of a world unit beyond its near plane; eye depths from -1000 to 1 stay visible.)
     virtual void Set2D(float X, float Y, float Width, float Height) = 0;
     virtual TFonts* Fonts() = 0;
     // Draws Windows-1251 text in the current GL colour. (X, Y) is the top-left corner of the text's
-    // line box: the line's ascent lies below Y, the first glyph's pen starts at X.
+    // line box: the line's ascent lies below Y, the first glyph's pen starts at X (both rounded to
+    // whole pixels). The glyphs are alpha-blended quads in the current matrices' space at depth 0,
+    // drawn without depth test, lighting or shader; every GL state TextOut changes is restored.
+    // An unknown font handle draws with font 0.
     virtual void TextOut(int Font, const std::string& Text, float X, float Y) = 0;
     // Exactly the advance TextOut uses for Text, in pixels.
     virtual int TextWidth(int Font, const std::string& Text) = 0;
@@ -107,13 +114,19 @@ class TTextures {
 public:
     virtual ~TTextures() = default;
     // An OpenGL 2-D texture of a .jpg or .tga image. The name resolves without regard to case and
-    // with either separator. A missing or broken image logs a warning and yields a placeholder.
+    // with either separator. A missing or broken image logs a warning and yields a placeholder (a
+    // magenta and black checker). Every texture is mipmapped, repeats and filters linearly; its
+    // first pixel row (the top of the picture) lies at t = 0 and its last at t = 1. The options
+    // are accepted and ignored.
     virtual int Load(const std::string& FileName, int Options1, int Options2, int Options3) = 0;
-    // A texture from Width x Height pixels of Components bytes each, in GL format Format.
+    // A texture from Width x Height pixels of Components bytes each (first row at t = 0), in GL
+    // format Format (GL_RGBA, GL_RGB, GL_BGRA, GL_BGR, GL_LUMINANCE_ALPHA, GL_LUMINANCE or
+    // GL_ALPHA, matching Components). Sizes or formats that do not fit give the placeholder.
     virtual int Create(const std::string& Name, int Components, int Format, int Width, int Height,
                        const void* Pixels, int Options1, int Options2, int Options3) = 0;
     virtual void Free(int Handle) = 0;
-    // Enables 2-D texturing on the unit (0 or 1) and binds the texture there.
+    // Enables 2-D texturing on the unit (0 or 1) and binds the texture there. Both leave the active
+    // texture unit at 0.
     virtual void Enable(int Handle, int Unit) = 0;
     virtual void Disable(int Unit) = 0;
 };
@@ -122,7 +135,11 @@ class TShaders {
 public:
     virtual ~TShaders() = default;
     // Compiles the GLSL program of the file (a vertex and a fragment section) under Name; false on
-    // a missing file or a compile error (logged with the compiler's message).
+    // a missing file or a compile error (logged with the compiler's message). The file holds a
+    // line "[vertex]" followed by the vertex shader's source and a line "[fragment]" followed by
+    // the fragment shader's (either order; the lines are matched ignoring case and surrounding
+    // blanks; text before the first of them is a comment). Each source carries its own #version.
+    // Loading does not make the program current.
     virtual bool Load(const std::string& FileName, const std::string& Name) = 0;
     virtual int Handle() = 0; // the program of the latest successful Load
     virtual void Disable() = 0; // back to fixed-function drawing
@@ -150,11 +167,30 @@ public:
 // Options of the SDL back-end, taken from the game's command line before exInit.
 struct TEngineOptions {
     bool Windowed = false; // a 1024 x 768 window instead of full screen
+    // Above 0: after the frame of every this many ms of engine time, its picture is saved into
+    // SaveFrameFolder (made if missing) as "frame_" + the engine time in ms, 8 digits, + ".png".
+    int SaveFrameEveryMs = 0;
+    std::string SaveFrameFolder = "frames";
+    // Above 0: the engine quits by itself once its clock passes this many ms (unattended runs).
+    int QuitAfterMs = 0;
 };
+// Takes effect at the next exInit.
 void exSetOptions(const TEngineOptions& Options);
 
-// Starts the SDL2/OpenGL back-end, logging to LogFile. Defined in the marvolin_engine_sdl library.
+// Starts the SDL2/OpenGL back-end, logging to LogFile: opens the window (full screen at the
+// desktop's own resolution, or the 1024 x 768 window of TEngineOptions::Windowed) with its OpenGL
+// context, loads the game's GL table (engine/GL.h) and creates font 0, so that textures, fonts and
+// drawing work as soon as it returns. Null when no window or OpenGL context can be had (the reason
+// is in the log and on stderr). While the engine lives, exInit returns it again. Deleting the
+// engine closes the window and shuts SDL down. The game draws into a 1024 x 768 offscreen frame
+// that the engine shows scaled to fit the window. Flags are accepted and ignored. Defined in the
+// marvolin_engine_sdl library, like exSetOptions and exSaveFrame.
 TEngine* exInit(const std::string& LogFile, int Flags);
+
+// Writes the game's current 1024 x 768 frame (what the render callback has drawn so far, or the
+// last frame shown) to a PNG file. False without a running SDL engine or when the file cannot be
+// written.
+bool exSaveFrame(const std::string& PngFile);
 
 // The engine's log. exLog appends one line (flushed at once, so the log survives a crash); lines
 // beginning with "warning:" or "error:" are echoed to stderr, and so is every line while no log

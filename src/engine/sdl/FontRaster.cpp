@@ -37,8 +37,10 @@ TTextImage RasterizeText(const std::string& Family, int SizePx, const std::strin
                 if (ImageX < 0 || ImageX >= Image.Width || ImageY < 0 || ImageY >= Image.Height)
                     continue;
                 uint8_t& Out = Image.Alpha[size_t(ImageY) * size_t(Image.Width) + size_t(ImageX)];
-                // Overlapping glyphs (a tight pair) keep the stronger coverage.
-                Out = std::max(Out, G.Alpha[size_t(Y) * size_t(G.Width) + size_t(X)]);
+                // Where glyphs overlap (a tight pair) the later one lies over the earlier, as
+                // alpha blending puts them on screen.
+                const int Over = G.Alpha[size_t(Y) * size_t(G.Width) + size_t(X)];
+                Out = uint8_t(Out + (Over * (255 - Out) + 127) / 255);
             }
         }
         Pen += G.AdvancePx;

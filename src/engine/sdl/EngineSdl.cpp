@@ -1,0 +1,504 @@
+#include "engine/sdl/EngineSdl.h"
+
+#include "engine/GL.h"
+#include "engine/Text1251.h"
+#include "engine/sdl/EngineGL.h"
+#include "engine/sdl/ImageCodec.h"
+#include "engine/sdl/KeyMap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr const char* EngineVersion = "Marvolin engine 1.0 (SDL2, OpenGL)";
+// Largest wheel movement kept between two updates, steps each way.
+constexpr int MaxPendingWheelSteps = 1000;
+
+TEngineOptions PendingOptions;
+
+// The Windows-1251 byte of the first character of UTF-8 text, -1 when the code page lacks it.
+int First1251OfUtf8(const char* Text) {
+    const auto* S = reinterpret_cast<const unsigned char*>(Text);
+    if (!S[0]) return -1;
+    char32_t C = S[0];
+    int Length = C < 0x80 ? 1 : C >= 0xF0 ? 4 : C >= 0xE0 ? 3 : C >= 0xC0 ? 2 : 0;
+    if (Length == 0) return -1;
+    if (Length > 1) C &= 0xFF >> (Length + 1);
+    for (int K = 1; K < Length; ++K) {
+        if ((S[K] & 0xC0) != 0x80) return -1;
+        C = (C << 6) | (S[K] & 0x3F);
+    }
+    return ByteOf1251(C);
+}
+
+int GLMajorVersion(const char* Version) {
+    int Major = 0;
+    if (Version) std::sscanf(Version, "%d", &Major);
+    return Major;
+}
+
+std::string GLText(GLenum Name) {
+    const GLubyte* Text = EngineGL.GetString ? EngineGL.GetString(Name) : nullptr;
+    return Text ? reinterpret_cast<const char*>(Text) : "(unknown)";
+}
+
+} // namespace
+
+TSdlEngine* TSdlEngine::Running = nullptr;
+
+// ---- start and stop ----------------------------------------------------------------------------
+
+bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
+    Options = StartOptions;
+    WindowService.Owner = this;
+    FontService.Owner = this;
+    RenderService.Owner = this;
+    InputService.Owner = this;
+    TextureService.Owner = this;
+    ShaderService.Owner = this;
+
+    SDL_version Linked;
+    SDL_GetVersion(&Linked);
+    exLog(std::string(EngineVersion) + ", SDL " + std::to_string(Linked.major) + "." +
+          std::to_string(Linked.minor) + "." + std::to_string(Linked.patch));
+
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        exLog(std::string("error: no video: ") + SDL_GetError());
+        return false;
+    }
+    SdlStarted = true;
+    ClockFrequency = std::max<uint64_t>(1, SDL_GetPerformanceFrequency());
+    ClockStart = SDL_GetPerformanceCounter();
+
+    // A compatibility context: the game draws with fixed-function OpenGL 1.x.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+
+    Uint32 Flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
+    Flags |= Options.Windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    Window_ = SDL_CreateWindow("Marvolin", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, Flags);
+    if (!Window_) {
+        exLog(std::string("error: no window: ") + SDL_GetError());
+        return false;
+    }
+    Context = SDL_GL_CreateContext(Window_);
+    if (!Context) { // perhaps the sizes asked for: try what the driver offers by default
+        exLog(std::string("warning: no OpenGL context as asked (") + SDL_GetError() +
+              "); trying the driver's default");
+        SDL_DestroyWindow(Window_);
+        SDL_GL_ResetAttributes();
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+        Window_ = SDL_CreateWindow("Marvolin", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, Flags);
+        Context = Window_ ? SDL_GL_CreateContext(Window_) : nullptr;
+    }
+    if (!Context) {
+        exLog(std::string("error: no OpenGL context: ") + SDL_GetError());
+        return false;
+    }
+    SDL_GL_MakeCurrent(Window_, Context);
+
+    const std::string MissingGame = GLLoad(SDL_GL_GetProcAddress);
+    const std::vector<std::string> MissingEngine = EngineGLLoad(SDL_GL_GetProcAddress);
+    if (!MissingGame.empty() || !EngineGL.HasCore) {
+        exLog("error: the OpenGL driver lacks " +
+              (MissingGame.empty() ? MissingEngine.front() : MissingGame));
+        GLLoadStubs();
+        return false;
+    }
+    const std::string Version = GLText(GL_VERSION);
+    exLog("OpenGL vendor: " + GLText(GL_VENDOR));
+    exLog("OpenGL renderer: " + GLText(GL_RENDERER));
+    exLog("OpenGL version: " + Version);
+    // The loader may hand out entry points the context cannot run; trust the version.
+    const int Major = GLMajorVersion(Version.c_str());
+    if (Major < 3) EngineGL.HasFramebuffer = EngineGL.HasMipmap = false;
+    if (Major < 2) EngineGL.HasShaders = false;
+    if (!EngineGL.HasShaders) exLog("warning: no GLSL programs with this OpenGL");
+
+    GLint Units = 1;
+    EngineGL.GetIntegerv(GL_MAX_TEXTURE_UNITS, &Units);
+    TextureService.UnitCount = std::max(1, int(Units));
+
+    if (!MakeFrame()) {
+        exLog("warning: no offscreen framebuffer: drawing straight into a 1024 x 768 window");
+        Options.Windowed = true;
+        ApplyWindowMode(false);
+    }
+    const bool VSync = SDL_GL_SetSwapInterval(1) == 0;
+    exLog(std::string("vsync: ") + (VSync ? "asked for" : "not available") +
+          "; frames are at least " + std::to_string(MinFrameMs) + " ms apart");
+    LogDisplay();
+
+    BindFrame();
+    glViewport(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
+    if (FontService.Create("Arial", TFontFace::DefaultSizePx, 0, 0) != 0 || FontAtlases.empty())
+        exLog("warning: no default font: text will not show");
+    SDL_StartTextInput();
+    Running = this;
+    return true;
+}
+
+TSdlEngine::~TSdlEngine() {
+    if (Context) {
+        SDL_GL_MakeCurrent(Window_, Context);
+        for (TFontAtlas& Atlas : FontAtlases)
+            if (Atlas.Texture) EngineGL.DeleteTextures(1, &Atlas.Texture);
+        for (int Handle : TextureService.Owned) {
+            const GLuint Name = GLuint(Handle);
+            EngineGL.DeleteTextures(1, &Name);
+        }
+        if (EngineGL.HasShaders) {
+            EngineGL.UseProgram(0);
+            for (auto& [Name, Program] : ShaderService.Programs) EngineGL.DeleteProgram(Program);
+        }
+        if (Framebuffer) {
+            EngineGL.BindFramebuffer(GL_FRAMEBUFFER, 0);
+            EngineGL.DeleteFramebuffers(1, &Framebuffer);
+            EngineGL.DeleteRenderbuffers(1, &ColourBuffer);
+            EngineGL.DeleteRenderbuffers(1, &DepthBuffer);
+        }
+        SDL_GL_DeleteContext(Context);
+    }
+    if (Window_) SDL_DestroyWindow(Window_);
+    if (SdlStarted) {
+        SDL_StopTextInput();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Quit();
+    }
+    // Drawing code that runs after the engine is gone draws nothing instead of crashing.
+    GLLoadStubs();
+    EngineGLClear();
+    if (Running == this) {
+        Running = nullptr;
+        exLog("engine stopped");
+        exLogClose();
+    }
+}
+
+bool TSdlEngine::MakeFrame() {
+    if (!EngineGL.HasFramebuffer) return false;
+    EngineGL.GenFramebuffers(1, &Framebuffer);
+    EngineGL.GenRenderbuffers(1, &ColourBuffer);
+    EngineGL.GenRenderbuffers(1, &DepthBuffer);
+    EngineGL.BindRenderbuffer(GL_RENDERBUFFER, ColourBuffer);
+    EngineGL.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
+    EngineGL.BindRenderbuffer(GL_RENDERBUFFER, DepthBuffer);
+    EngineGL.RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GAME_SCREEN_WIDTH,
+                                 GAME_SCREEN_HEIGHT);
+    EngineGL.BindRenderbuffer(GL_RENDERBUFFER, 0);
+    EngineGL.BindFramebuffer(GL_FRAMEBUFFER, Framebuffer);
+    EngineGL.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                     ColourBuffer);
+    EngineGL.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                     DepthBuffer);
+    const GLenum Status = EngineGL.CheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (Status == GL_FRAMEBUFFER_COMPLETE) {
+        // The first picture before anything is drawn: black, and the depth cleared.
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        return true;
+    }
+    exLog("warning: offscreen framebuffer incomplete (status " + std::to_string(Status) + ")");
+    EngineGL.BindFramebuffer(GL_FRAMEBUFFER, 0);
+    EngineGL.DeleteFramebuffers(1, &Framebuffer);
+    EngineGL.DeleteRenderbuffers(1, &ColourBuffer);
+    EngineGL.DeleteRenderbuffers(1, &DepthBuffer);
+    Framebuffer = ColourBuffer = DepthBuffer = 0;
+    return false;
+}
+
+void TSdlEngine::BindFrame() {
+    if (Framebuffer) EngineGL.BindFramebuffer(GL_FRAMEBUFFER, Framebuffer);
+}
+
+void TSdlEngine::LogDisplay() {
+    SDL_DisplayMode Desktop{};
+    const int Display = std::max(0, SDL_GetWindowDisplayIndex(Window_));
+    std::string Line = std::string("display: video driver ") + SDL_GetCurrentVideoDriver();
+    if (SDL_GetDesktopDisplayMode(Display, &Desktop) == 0)
+        Line += ", desktop " + std::to_string(Desktop.w) + " x " + std::to_string(Desktop.h) +
+                " at " + std::to_string(Desktop.refresh_rate) + " Hz";
+    int W = 0, H = 0;
+    SDL_GL_GetDrawableSize(Window_, &W, &H);
+    const bool Full = (SDL_GetWindowFlags(Window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    Line += std::string(Full ? ", full screen " : ", window ") + std::to_string(W) + " x " +
+            std::to_string(H) + " pixels";
+    const TScreenRect Picture = FitGameScreen(W, H);
+    if (Framebuffer)
+        Line += "; the game's 1024 x 768 shown as " + std::to_string(Picture.Width) + " x " +
+                std::to_string(Picture.Height) + " at (" + std::to_string(Picture.X) + ", " +
+                std::to_string(Picture.Y) + ")";
+    exLog(Line);
+}
+
+// ---- loop --------------------------------------------------------------------------------------
+
+int64_t TSdlEngine::ClockMs() const {
+    const uint64_t Ticks = SDL_GetPerformanceCounter() - ClockStart;
+    return int64_t(Ticks / ClockFrequency * 1000 + Ticks % ClockFrequency * 1000 / ClockFrequency);
+}
+
+void TSdlEngine::SetCallback(int Kind, TProc Proc) {
+    if (Kind == CALLBACK_UPDATE) UpdateProc = Proc;
+    if (Kind == CALLBACK_RENDER) RenderProc = Proc;
+}
+
+void TSdlEngine::Run(int UpdatesPerSecond) {
+    if (Running_) {
+        exLog("warning: Engine.Run called from inside Engine.Run; ignored");
+        return;
+    }
+    if (UpdatesPerSecond <= 0) {
+        exLog("warning: Engine.Run with " + std::to_string(UpdatesPerSecond) +
+              " updates per second; running 40");
+        UpdatesPerSecond = 40;
+    }
+    Running_ = true;
+    QuitRequested = false;
+    const double StepMs = 1000.0 / UpdatesPerSecond;
+    double NextUpdateMs = double(ClockMs());
+    while (!QuitRequested) {
+        const int64_t FrameStartMs = ClockMs();
+        HandleEvents();
+        if (Options.QuitAfterMs > 0 && ClockMs() >= Options.QuitAfterMs) {
+            exLog("quitting after " + std::to_string(Options.QuitAfterMs) + " ms as asked");
+            QuitRequested = true;
+        }
+        if (QuitRequested) break;
+
+        const double NowMs = double(ClockMs());
+        if (NowMs - NextUpdateMs > MaxCatchUpMs) {
+            const long long Dropped = std::llround(std::floor((NowMs - NextUpdateMs) / StepMs));
+            exLog("loop: " + std::to_string(std::llround(NowMs - NextUpdateMs)) +
+                  " ms behind; " + std::to_string(Dropped) + " updates dropped");
+            NextUpdateMs = NowMs;
+        }
+        while (NowMs >= NextUpdateMs && !QuitRequested) {
+            RunUpdate();
+            NextUpdateMs += StepMs;
+        }
+        if (QuitRequested) break;
+        RunFrame();
+
+        const int64_t SpentMs = ClockMs() - FrameStartMs;
+        if (SpentMs < MinFrameMs) SDL_Delay(Uint32(MinFrameMs - SpentMs));
+    }
+    Running_ = false;
+}
+
+void TSdlEngine::RunUpdate() {
+    InputService.Presses.TakeNext();
+    InputService.CurrentWheel = InputService.PendingWheel;
+    InputService.PendingWheel = 0;
+    if (UpdateProc) UpdateProc();
+}
+
+void TSdlEngine::RunFrame() {
+    BindFrame();
+    if (RenderProc) RenderProc();
+    const int64_t NowMs = ClockMs();
+    RenderService.FrameTimes.push_back(NowMs);
+    RenderService.FPS(); // forgets the frames older than a second
+    Present();
+    if (Options.SaveFrameEveryMs > 0 && NowMs >= NextSaveMs) {
+        std::error_code Error;
+        std::filesystem::create_directories(Options.SaveFrameFolder, Error);
+        char Name[32];
+        std::snprintf(Name, sizeof Name, "frame_%08lld.png", static_cast<long long>(NowMs));
+        const std::string File = (std::filesystem::path(Options.SaveFrameFolder) / Name).string();
+        if (!SaveFrame(File)) exLog("warning: cannot save the frame " + File);
+        NextSaveMs += Options.SaveFrameEveryMs;
+        if (NextSaveMs <= NowMs) NextSaveMs = NowMs + Options.SaveFrameEveryMs;
+    }
+}
+
+void TSdlEngine::Present() {
+    if (!Framebuffer) {
+        SDL_GL_SwapWindow(Window_);
+        return;
+    }
+    int W = 0, H = 0;
+    SDL_GL_GetDrawableSize(Window_, &W, &H);
+    const TScreenRect Picture = FitGameScreen(W, H);
+    EngineGL.PushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_SCISSOR_BIT | GL_VIEWPORT_BIT);
+    EngineGL.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    EngineGL.BindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffer);
+    glDisable(GL_SCISSOR_TEST);
+    EngineGL.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glViewport(0, 0, W, H);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (Picture.Width > 0) {
+        // GL counts rows from the bottom.
+        const int Bottom = H - Picture.Y - Picture.Height;
+        const bool SameSize =
+            Picture.Width == GAME_SCREEN_WIDTH && Picture.Height == GAME_SCREEN_HEIGHT;
+        EngineGL.BlitFramebuffer(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, Picture.X, Bottom,
+                                 Picture.X + Picture.Width, Bottom + Picture.Height,
+                                 GL_COLOR_BUFFER_BIT, SameSize ? GL_NEAREST : GL_LINEAR);
+    }
+    // The frame is bound again before the state is restored: the saved draw buffer is the frame's.
+    BindFrame();
+    EngineGL.PopAttrib();
+    SDL_GL_SwapWindow(Window_);
+}
+
+bool TSdlEngine::SaveFrame(const std::string& PngFile) {
+    if (!Context) return false;
+    constexpr int W = GAME_SCREEN_WIDTH, H = GAME_SCREEN_HEIGHT;
+    std::vector<uint8_t> Rgba(size_t(W) * H * 4);
+    GLint PackAlignment = 4;
+    EngineGL.GetIntegerv(GL_PACK_ALIGNMENT, &PackAlignment);
+    EngineGL.PixelStorei(GL_PACK_ALIGNMENT, 4);
+    if (Framebuffer) {
+        EngineGL.BindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffer);
+        EngineGL.ReadBuffer(GL_COLOR_ATTACHMENT0);
+    } else {
+        EngineGL.ReadBuffer(GL_BACK);
+    }
+    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, Rgba.data());
+    EngineGL.PixelStorei(GL_PACK_ALIGNMENT, PackAlignment);
+    // The picture's top row first, without the frame's alpha (a screenshot is opaque).
+    std::vector<uint8_t> Rgb(size_t(W) * H * 3);
+    for (int Y = 0; Y < H; ++Y)
+        for (int X = 0; X < W; ++X)
+            for (int C = 0; C < 3; ++C)
+                Rgb[(size_t(Y) * W + X) * 3 + C] = Rgba[(size_t(H - 1 - Y) * W + X) * 4 + C];
+    return WritePng(PngFile, W, H, 3, Rgb.data());
+}
+
+// ---- events and input --------------------------------------------------------------------------
+
+void TSdlEngine::HandleEvents() {
+    SDL_Event Event;
+    while (SDL_PollEvent(&Event)) HandleEvent(Event);
+}
+
+void TSdlEngine::HandleEvent(const SDL_Event& Event) {
+    TInputService& In = InputService;
+    switch (Event.type) {
+    case SDL_QUIT: Quit(); break;
+    case SDL_WINDOWEVENT:
+        // Keys released while another window has the keyboard never report their release here.
+        if (Event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) In.ReleaseAll();
+        break;
+    case SDL_KEYDOWN: {
+        const SDL_Scancode Scancode = Event.key.keysym.scancode;
+        const int Key = VirtualKeyOfScancode(Scancode);
+        if (Key == VK_NONE || (Event.key.repeat && !KeyAutoRepeats(Key))) {
+            In.Presses.EndTextOfLatest(); // its text, if any, belongs to no reported press
+            break;
+        }
+        In.HeldScancodes.insert(int(Scancode));
+        In.Presses.Push(Key, ControlCharOfKey(Key));
+        break;
+    }
+    case SDL_KEYUP: In.HeldScancodes.erase(int(Event.key.keysym.scancode)); break;
+    case SDL_TEXTINPUT: {
+        const int Char = First1251OfUtf8(Event.text.text);
+        if (Char > 0) In.Presses.AttachText(Char);
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+        if (Event.button.button == SDL_BUTTON_LEFT) {
+            In.MouseHeld = true;
+            In.Presses.Push(VK_MOUSE_LEFT, 0);
+            In.Presses.EndTextOfLatest();
+        }
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (Event.button.button == SDL_BUTTON_LEFT) In.MouseHeld = false;
+        break;
+    case SDL_MOUSEWHEEL: {
+        int Steps = Event.wheel.y;
+        if (Event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) Steps = -Steps;
+        In.PendingWheel =
+            std::clamp(In.PendingWheel + Steps, -MaxPendingWheelSteps, MaxPendingWheelSteps);
+        break;
+    }
+    default: break;
+    }
+}
+
+bool TSdlEngine::TInputService::Down(int Key) {
+    if (Key == VK_MOUSE_LEFT) return MouseHeld;
+    for (int Scancode : HeldScancodes)
+        if (VirtualKeyOfScancode(SDL_Scancode(Scancode)) == Key) return true;
+    return false;
+}
+
+void TSdlEngine::TInputService::CursorPos(int& X, int& Y) {
+    int MouseX = 0, MouseY = 0, W = 0, H = 0;
+    SDL_GetMouseState(&MouseX, &MouseY);
+    SDL_GetWindowSize(Owner->Window_, &W, &H);
+    OutputToGameScreen(FitGameScreen(W, H), MouseX, MouseY, X, Y);
+}
+
+void TSdlEngine::TInputService::ReleaseAll() {
+    HeldScancodes.clear();
+    MouseHeld = false;
+}
+
+// ---- window ------------------------------------------------------------------------------------
+
+void TSdlEngine::ApplyWindowMode(bool FullScreen) {
+    const bool IsFull = (SDL_GetWindowFlags(Window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (FullScreen == IsFull) return;
+    if (FullScreen) {
+        if (SDL_SetWindowFullscreen(Window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+            exLog(std::string("warning: cannot go full screen: ") + SDL_GetError());
+    } else {
+        SDL_SetWindowFullscreen(Window_, 0);
+        SDL_SetWindowSize(Window_, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
+    }
+}
+
+void TSdlEngine::TWindowService::SetMode(bool FullScreen, int Width, int Height, int ColourBits,
+                                         int Refresh) {
+    exLog("display: the game asks for " + std::string(FullScreen ? "full screen " : "a window ") +
+          std::to_string(Width) + " x " + std::to_string(Height) + ", " +
+          std::to_string(ColourBits) + " bits, " + std::to_string(Refresh) + " Hz");
+    if (Width != GAME_SCREEN_WIDTH || Height != GAME_SCREEN_HEIGHT)
+        exLog("warning: the game's screen stays 1024 x 768");
+    // Full screen keeps the desktop's own mode: the monitor's mode never changes.
+    Owner->ApplyWindowMode(FullScreen && !Owner->Options.Windowed && Owner->Framebuffer != 0);
+    Owner->LogDisplay();
+}
+
+void TSdlEngine::TWindowService::SetCaption(const std::string& Caption, int) {
+    SDL_SetWindowTitle(Owner->Window_, Utf8From1251(Caption).c_str());
+}
+
+void TSdlEngine::TWindowService::ShowCursor(bool Show) {
+    SDL_ShowCursor(Show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+// ---- entry points ------------------------------------------------------------------------------
+
+void exSetOptions(const TEngineOptions& Options) { PendingOptions = Options; }
+
+TEngine* exInit(const std::string& LogFile, int) {
+    if (TSdlEngine::Running) return TSdlEngine::Running;
+    if (!exLogOpen(LogFile)) exLog("warning: cannot write the log file " + LogFile);
+    auto Engine = std::make_unique<TSdlEngine>();
+    if (!Engine->Start(PendingOptions)) {
+        Engine.reset();
+        exLogClose();
+        return nullptr;
+    }
+    return Engine.release();
+}
+
+bool exSaveFrame(const std::string& PngFile) {
+    return TSdlEngine::Running && TSdlEngine::Running->SaveFrame(PngFile);
+}

@@ -1,0 +1,157 @@
+#pragma once
+// The engine over SDL2 and OpenGL: one window with a compatibility-profile context, the game's
+// 1024 x 768 frame drawn offscreen and shown scaled to fit, a fixed-step loop on a monotonic clock.
+
+#include "engine/Engine.h"
+#include "engine/sdl/FontFace.h"
+#include "engine/sdl/Letterbox.h"
+#include "engine/sdl/PressQueue.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+class TSdlEngine final : public TEngine {
+public:
+    // The running engine, or null.
+    static TSdlEngine* Running;
+
+    TSdlEngine() = default;
+    ~TSdlEngine() override;
+    TSdlEngine(const TSdlEngine&) = delete;
+    TSdlEngine& operator=(const TSdlEngine&) = delete;
+    // Opens the window and the context, loads OpenGL, makes the frame and font 0. False (logged)
+    // when any of the first three fails.
+    bool Start(const TEngineOptions& Options);
+
+    // TEngine
+    void SetCallback(int Kind, TProc Proc) override;
+    void Run(int UpdatesPerSecond) override;
+    int Time() override { return int(ClockMs()); }
+    void Quit() override { QuitRequested = true; }
+    TSetup* Setup() override { return &SetupService; }
+    TWindow* Window() override { return &WindowService; }
+    TRender* Render() override { return &RenderService; }
+    TInput* Input() override { return &InputService; }
+    TTextures* Textures() override { return &TextureService; }
+    TShaders* Shaders() override { return &ShaderService; }
+
+    bool SaveFrame(const std::string& PngFile);
+
+    // Longest gap the loop catches up on; after a longer stall the missed updates are dropped.
+    static constexpr int MaxCatchUpMs = 250;
+    // Shortest frame when the display does not pace the loop (no vsync): the loop sleeps instead of
+    // spinning a core.
+    static constexpr int MinFrameMs = 4;
+
+private:
+    struct TSetupService final : TSetup {
+        void Switch(bool) override {}
+    };
+    struct TWindowService final : TWindow {
+        void SetMode(bool FullScreen, int Width, int Height, int ColourBits, int Refresh) override;
+        void SetCaption(const std::string& Caption, int Flags) override;
+        int Width() override { return GAME_SCREEN_WIDTH; }
+        int Height() override { return GAME_SCREEN_HEIGHT; }
+        void ShowCursor(bool Show) override;
+        TSdlEngine* Owner = nullptr;
+    };
+    struct TFontAtlas {
+        std::unique_ptr<TFontFace> Face;
+        std::string Family;
+        unsigned Texture = 0;
+        int AtlasWidth = 0, AtlasHeight = 0;
+        int CellX[256] = {}, CellY[256] = {}; // each glyph's bitmap in the atlas, texels
+    };
+    struct TFontService final : TFonts {
+        int Create(const std::string& Family, int Size, int Flags, int Options) override;
+        TSdlEngine* Owner = nullptr;
+    };
+    struct TRenderService final : TRender {
+        void Switch(bool) override {}
+        void Clear(bool Colour, bool Depth, bool Stencil) override;
+        void Set3D(float FieldOfViewDeg, float Near, float Far) override;
+        void Set2D(float X, float Y, float Width, float Height) override;
+        TFonts* Fonts() override { return &Owner->FontService; }
+        void TextOut(int Font, const std::string& Text, float X, float Y) override;
+        int TextWidth(int Font, const std::string& Text) override;
+        int FPS() override;
+        const TFontAtlas* FontOf(int Font) const;
+        TSdlEngine* Owner = nullptr;
+        std::deque<int64_t> FrameTimes; // clock of each frame shown during the last second
+    };
+    struct TInputService final : TInput {
+        void Switch(bool) override {}
+        bool Down(int Key) override;
+        int LastKey() override { return Presses.Key(); }
+        int LastChar() override { return Presses.Char(); }
+        int Wheel() override { return CurrentWheel; }
+        void CursorPos(int& X, int& Y) override;
+        void ReleaseAll();
+        TSdlEngine* Owner = nullptr;
+        std::set<int> HeldScancodes;
+        bool MouseHeld = false;
+        TPressQueue Presses;
+        int PendingWheel = 0, CurrentWheel = 0;
+    };
+    struct TTextureService final : TTextures {
+        int Load(const std::string& FileName, int, int, int) override;
+        int Create(const std::string& Name, int Components, int Format, int Width, int Height,
+                   const void* Pixels, int, int, int) override;
+        void Free(int Handle) override;
+        void Enable(int Handle, int Unit) override;
+        void Disable(int Unit) override;
+        // A texture of RGBA pixels (top row first) in the engine's texture settings.
+        int Upload(int Width, int Height, unsigned Format, const void* Pixels);
+        int Placeholder();
+        bool UnitValid(int Unit);
+        TSdlEngine* Owner = nullptr;
+        std::set<int> Owned;
+        int UnitCount = 0;
+    };
+    struct TShaderService final : TShaders {
+        bool Load(const std::string& FileName, const std::string& Name) override;
+        int Handle() override { return Current; }
+        void Disable() override;
+        TSdlEngine* Owner = nullptr;
+        std::map<std::string, unsigned> Programs;
+        int Current = 0;
+    };
+
+    int64_t ClockMs() const;
+    void HandleEvents();
+    void HandleEvent(const SDL_Event& Event);
+    void RunUpdate();
+    void RunFrame();
+    // Shows the offscreen frame in the window, scaled to fit, and makes the frame current again.
+    void Present();
+    bool MakeFrame();
+    void BindFrame();
+    void ApplyWindowMode(bool FullScreen);
+    void LogDisplay();
+
+    TEngineOptions Options;
+    SDL_Window* Window_ = nullptr;
+    SDL_GLContext Context = nullptr;
+    bool SdlStarted = false;
+    uint64_t ClockStart = 0, ClockFrequency = 1;
+    bool QuitRequested = false, Running_ = false;
+    TProc UpdateProc = nullptr, RenderProc = nullptr;
+    unsigned Framebuffer = 0, ColourBuffer = 0, DepthBuffer = 0; // 0: drawing into the window
+    int64_t NextSaveMs = 0;
+    std::vector<TFontAtlas> FontAtlases;
+
+    TSetupService SetupService;
+    TWindowService WindowService;
+    TFontService FontService;
+    TRenderService RenderService;
+    TInputService InputService;
+    TTextureService TextureService;
+    TShaderService ShaderService;
+};

@@ -1,0 +1,35 @@
+#include "engine/sdl/PressQueue.h"
+
+#include "engine/Engine.h"
+
+void TPressQueue::Push(int VirtualKey, int Char) {
+    if (Presses.size() >= MaxWaiting) {
+        LatestAwaitsText = false;
+        return;
+    }
+    Presses.push_back({VirtualKey, Char});
+    LatestAwaitsText = true;
+}
+
+void TPressQueue::AttachText(int Char1251) {
+    if (!LatestAwaitsText || Presses.empty()) return;
+    Presses.back().Char = Char1251;
+    LatestAwaitsText = false;
+}
+
+void TPressQueue::TakeNext() {
+    CurrentKey = VK_NONE;
+    CurrentChar = 0;
+    if (Presses.empty()) return;
+    CurrentKey = Presses.front().Key;
+    CurrentChar = Presses.front().Char;
+    Presses.pop_front();
+    if (Presses.empty()) LatestAwaitsText = false;
+}
+
+void TPressQueue::Clear() {
+    Presses.clear();
+    LatestAwaitsText = false;
+    CurrentKey = VK_NONE;
+    CurrentChar = 0;
+}
