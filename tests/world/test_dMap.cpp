@@ -178,6 +178,10 @@ TEST_F(MapTest, SquareLoopGivesTheWorkedSidesEdgesAndFlags) {
     ExpectNear(M->Edges[1].A, 103.5355, -8.5355, 0);
     ExpectNear(M->Edges[1].B, -3.5355, -1.4645, 0);
     for (const TRoadEdge& Edge : M->Edges) EXPECT_NEAR(std::hypot(Edge.Normal.x, Edge.Normal.y), 1, 1e-6);
+    // Each segment's own edge point is rounded to float before the two are averaged: at point 3
+    // the halves -7.0710678 and +7.0710678 then cancel exactly.
+    EXPECT_EQ(M->Edges[4].B.x, 0);
+    EXPECT_EQ(M->Edges[0].B.x, float((double(float(100 + double(-float(std::sqrt(0.5))) * 10)) + 100) / 2));
 
     // The edges join without gaps, across the seam too.
     for (size_t K = 0; K < 4; ++K) {
@@ -537,10 +541,12 @@ void ExpectIndexCoversRandomPoints(const TMap& M, int Count) {
     std::uniform_int_distribution<size_t> Pick(0, M.Edges.size() - 1);
     std::uniform_real_distribution<double> Near(-40, 40);
     for (int I = 0; I < Count; ++I) {
-        ExpectIndexCovers(M, float(UX(Random)), float(UY(Random)));
+        const float X = float(UX(Random));
+        ExpectIndexCovers(M, X, float(UY(Random)));
         // Close to an edge, where the collisions look.
         const TRoadEdge& Edge = M.Edges[Pick(Random)];
-        ExpectIndexCovers(M, float(Edge.A.x + Near(Random)), float(Edge.A.y + Near(Random)));
+        const float NearX = float(Edge.A.x + Near(Random));
+        ExpectIndexCovers(M, NearX, float(Edge.A.y + Near(Random)));
     }
 }
 
