@@ -150,7 +150,8 @@ public:
     virtual ~TEngine() = default;
     virtual void SetCallback(int Kind, TProc Proc) = 0;
     // Calls the update callback UpdatesPerSecond times per second of real time and the render
-    // callback once per frame, showing each frame after it returns; returns after Quit.
+    // callback once per frame, showing each frame after it returns; returns after Quit (at once
+    // when Quit came before Run).
     virtual void Run(int UpdatesPerSecond) = 0;
     virtual int Time() = 0; // monotonic clock, milliseconds
     // Run returns once the current callback has finished.

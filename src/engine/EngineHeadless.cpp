@@ -3,6 +3,8 @@
 #include "engine/Files.h"
 #include "engine/GL.h"
 
+#include <algorithm>
+
 THeadlessEngine::THeadlessEngine() {
     GLLoadStubs();
     FontService.Owner = this;
@@ -18,7 +20,8 @@ void THeadlessEngine::SetCallback(int Kind, TProc Proc) {
 }
 
 void THeadlessEngine::Run(int UpdatesPerSecond) {
-    const int StepMs = 1000 / UpdatesPerSecond;
+    if (UpdatesPerSecond <= 0) UpdatesPerSecond = 40; // a rate of none would divide by zero
+    const int StepMs = std::max(1, 1000 / UpdatesPerSecond);
     for (int I = 0; I < MaxRunUpdates && !QuitRequested; ++I) {
         AdvanceTime(StepMs);
         StepUpdate();

@@ -74,6 +74,8 @@ bool FileExists(const std::string& Name) {
 
 std::vector<uint8_t> ReadWholeFile(const std::string& Name) {
     const std::string Path = ResolvePath(Name);
+    std::error_code Error;
+    if (fs::is_directory(Path, Error)) throw TFileError(Name + ": is a folder, not a file");
     std::ifstream In(Path, std::ios::binary);
     if (!In) throw TFileError(Name + ": cannot open the file");
     std::vector<uint8_t> Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());

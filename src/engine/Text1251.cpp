@@ -56,15 +56,23 @@ std::string Win1251(std::string_view Utf8) {
     size_t I = 0;
     while (I < Utf8.size()) {
         const uint8_t Lead = uint8_t(Utf8[I]);
-        int Length = Lead < 0x80 ? 1 : Lead >= 0xF0 ? 4 : Lead >= 0xE0 ? 3 : Lead >= 0xC0 ? 2 : 0;
-        if (Length == 0 || I + Length > Utf8.size()) { // a stray or cut byte
+        const int Length = Lead < 0x80    ? 1
+                           : Lead >= 0xF8 ? 0
+                           : Lead >= 0xF0 ? 4
+                           : Lead >= 0xE0 ? 3
+                           : Lead >= 0xC0 ? 2
+                                          : 0;
+        bool Whole = Length > 0 && I + size_t(Length) <= Utf8.size();
+        for (int K = 1; Whole && K < Length; ++K)
+            Whole = (uint8_t(Utf8[I + size_t(K)]) & 0xC0) == 0x80;
+        if (!Whole) { // a stray, cut or broken sequence: one '?' for its first byte
             Out += '?';
             ++I;
             continue;
         }
         char32_t C = Length == 1 ? Lead : Lead & (0xFF >> (Length + 1));
-        for (int K = 1; K < Length; ++K) C = (C << 6) | (uint8_t(Utf8[I + K]) & 0x3F);
-        I += Length;
+        for (int K = 1; K < Length; ++K) C = (C << 6) | (uint8_t(Utf8[I + size_t(K)]) & 0x3F);
+        I += size_t(Length);
         const int Byte = ByteOf1251(C);
         Out += Byte < 0 ? '?' : char(Byte);
     }

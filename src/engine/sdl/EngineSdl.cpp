@@ -264,7 +264,6 @@ void TSdlEngine::Run(int UpdatesPerSecond) {
         UpdatesPerSecond = 40;
     }
     Running_ = true;
-    QuitRequested = false;
     const double StepMs = 1000.0 / UpdatesPerSecond;
     double NextUpdateMs = double(ClockMs());
     while (!QuitRequested) {
@@ -294,6 +293,7 @@ void TSdlEngine::Run(int UpdatesPerSecond) {
         if (SpentMs < MinFrameMs) SDL_Delay(Uint32(MinFrameMs - SpentMs));
     }
     Running_ = false;
+    QuitRequested = false; // a later Run runs again
 }
 
 void TSdlEngine::RunUpdate() {
