@@ -237,6 +237,26 @@ TEST_F(CarTest, FirstUpdateWithoutHeadingStaysFinite) {
     }
     EXPECT_EQ(Car.Dir.x, 1);
     EXPECT_EQ(Car.Speed, 0); // the throttle pushed along the zero heading
+    // The grip lines of that update came from the state before it.
+    EXPECT_EQ(Car.GripDir[0].x, 0);
+    EXPECT_EQ(Car.GripDir[0].y, 0);
+    EXPECT_EQ(Car.GripDir[1].x, 25);
+}
+
+TEST_F(CarTest, GripCorrectsAlongRightAlsoForTheTurnedFrontLine) {
+    TPlayerCar Car;
+    Car.Dir = Vec3(1, 0, 0);
+    Car.Right = Vec3(0, -1, 0);
+    Car.GripDir[0] = Vec3(1, 0.2, 0); // the front line turned left by Steer 0.2
+    Car.GripDir[1] = Vec3(25, 0, 0);
+    Car.Masses[0].Pos = Vec3(0, 0, 0);
+    Car.Masses[0].OldPos = Vec3(-1, 0, 0); // moving along the heading, across the turned line
+    Car.Masses[1].Pos = Car.Masses[1].OldPos = Vec3(-25, 0, 0);
+    Car.ApplyGrip();
+    const double Drift = 0.2 / std::sqrt(1.04); // left of the turned line
+    EXPECT_EQ(Car.Masses[0].OldPos.x, -1);
+    EXPECT_NEAR(Car.Masses[0].OldPos.y, -Drift / 5, Tolerance);
+    EXPECT_EQ(Car.Masses[1].OldPos.y, 0); // on its line: no drift, nothing done
 }
 
 TEST_F(CarTest, SteeringRampsClampsAndStartsAReversalFromStraight) {
@@ -295,6 +315,22 @@ TEST_F(CarTest, SpeedLimitAppliesToEachMassAfterTheRelaxations) {
     EXPECT_EQ(Car.Speed, 14);
     EXPECT_NEAR(MassSpeed(Car.Masses[0]), 14, Tolerance);
     EXPECT_NEAR(MassSpeed(Car.Masses[1]), 14, Tolerance);
+}
+
+TEST_F(CarTest, SpeedLimitComesAfterTheCollisionsAndRelaxations) {
+    TPlayerCar& Car = AddCar<TPlayerCar>();
+    TPlayerCar& Behind = AddCar<TPlayerCar>();
+    Car.PlaceAt(Vec3(-1, 0, 0), 0, 0);
+    Push(Car.Masses[0], Vec3(14, 0, 0)); // at the limit already
+    Push(Car.Masses[1], Vec3(14, 0, 0));
+    Pose(Behind, Vec3(-15, 0, 0), Vec3(-40, 0, 0)); // the rear mass runs into its front
+    Car.Update();
+    // The contact pushes the rear mass on to about 16 per update, the relaxations pass that on to
+    // the front; both are cut back to the limit afterwards.
+    EXPECT_EQ(Car.Speed, Car.MaxSpeed);
+    EXPECT_NEAR(MassSpeed(Car.Masses[0]), 14, Tolerance);
+    EXPECT_NEAR(MassSpeed(Car.Masses[1]), 14, Tolerance);
+    EXPECT_LT(Behind.Masses[0].Pos.x, -15);
 }
 
 TEST_F(CarTest, HandbrakeRemovesAFifteenthOfTheDriftInsteadOfAFifth) {
@@ -515,12 +551,25 @@ TEST_F(CarTest, CollideCarPushesTouchingMassesApart) {
 }
 
 TEST_F(CarTest, HeavierMassMovesLessAgainstAnotherCar) {
-    TPlayerCar A, B;
-    A.ApplyModelPreset(3);
-    Pose(A, Vec3(0, 0, 0), Vec3(-25, 0, 0));
-    Pose(B, Vec3(20, 0, 0), Vec3(45, 0, 0));
-    A.CollideCar(B);
-    EXPECT_NEAR(-A.Masses[0].Pos.x / (B.Masses[0].Pos.x - 20), 1 / 1.3, Tolerance);
+    for (const auto& [Model, Mass] : {std::pair{3, 1.3}, std::pair{4, 1.2}}) {
+        TPlayerCar A, B;
+        A.ApplyModelPreset(Model);
+        B.ApplyModelPreset(0);
+        Pose(A, Vec3(0, 0, 0), Vec3(-25, 0, 0));
+        Pose(B, Vec3(20, 0, 0), Vec3(45, 0, 0));
+        A.CollideCar(B);
+        EXPECT_NEAR(-A.Masses[0].Pos.x / (B.Masses[0].Pos.x - 20), 1 / Mass, Tolerance) << Model;
+    }
+}
+
+TEST_F(CarTest, UnknownModelKeepsTheDefaults) {
+    TPlayerCar Car;
+    Car.ApplyModelPreset(6);
+    Car.ApplyModelPreset(-1);
+    EXPECT_EQ(Car.MaxSpeed, 14);
+    EXPECT_EQ(Car.GripDivisor, 5);
+    EXPECT_EQ(Car.Accel, 0.5f);
+    EXPECT_EQ(Car.Masses[1].InvMass, 1);
 }
 
 TEST_F(CarTest, CarDoesNotCollideWithItself) {
