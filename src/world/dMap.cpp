@@ -38,7 +38,8 @@ public:
     explicit TMapReader(const std::vector<uint8_t>& Bytes) : Bytes(Bytes) {}
     uint32_t Word() {
         uint32_t W = 0;
-        for (int I = 0; I < 4; ++I) W |= uint32_t(Bytes[At++]) << (8 * I);
+        for (int I = 0; I < 4; ++I)
+            W |= uint32_t(Bytes[At++]) << (8 * I);
         return W;
     }
     int32_t Int() { return std::bit_cast<int32_t>(Word()); }
@@ -50,16 +51,23 @@ private:
 };
 
 void PutWord(std::vector<uint8_t>& Out, uint32_t W) {
-    for (int I = 0; I < 4; ++I) Out.push_back(uint8_t(W >> (8 * I)));
+    for (int I = 0; I < 4; ++I)
+        Out.push_back(uint8_t(W >> (8 * I)));
 }
-void PutInt(std::vector<uint8_t>& Out, int32_t V) { PutWord(Out, std::bit_cast<uint32_t>(V)); }
-void PutFloat(std::vector<uint8_t>& Out, float V) { PutWord(Out, std::bit_cast<uint32_t>(V)); }
+void PutInt(std::vector<uint8_t>& Out, int32_t V) {
+    PutWord(Out, std::bit_cast<uint32_t>(V));
+}
+void PutFloat(std::vector<uint8_t>& Out, float V) {
+    PutWord(Out, std::bit_cast<uint32_t>(V));
+}
 
 bool IsFinite(const TVec3& V) {
     return std::isfinite(V.x) && std::isfinite(V.y) && std::isfinite(V.z);
 }
 
-bool SameSpotXY(const TVec3& A, const TVec3& B) { return A.x == B.x && A.y == B.y; }
+bool SameSpotXY(const TVec3& A, const TVec3& B) {
+    return A.x == B.x && A.y == B.y;
+}
 
 // The sum of the perpendiculars of the road arriving at and leaving Pos: the side vector before
 // it is normalised.
@@ -99,8 +107,8 @@ TMapData ParseMap(const std::vector<uint8_t>& Bytes, const std::string& FileName
     if (Bytes.size() < PointsEnd) Refuse(FileName, "file ends inside the road points");
     if (Bytes.size() < ObjectsEnd) Refuse(FileName, "file ends inside the desk objects");
     if (Data.StartPoint < 0 || Data.StartPoint >= N)
-        Refuse(FileName, "start point " + std::to_string(Data.StartPoint) +
-                             " is not one of the " + std::to_string(N) + " road points");
+        Refuse(FileName, "start point " + std::to_string(Data.StartPoint) + " is not one of the " +
+                             std::to_string(N) + " road points");
 
     Data.Points.resize(size_t(N));
     for (int32_t I = 0; I < N; ++I) {
@@ -110,7 +118,8 @@ TMapData ParseMap(const std::vector<uint8_t>& Bytes, const std::string& FileName
         P.Pos.z = In.Float();
         P.HalfWidth = In.Float();
         if (!IsFinite(P.Pos) || !std::isfinite(P.HalfWidth))
-            Refuse(FileName, "road point " + std::to_string(I) + " holds a number that is not finite");
+            Refuse(FileName,
+                   "road point " + std::to_string(I) + " holds a number that is not finite");
     }
     Data.Objects.resize(size_t(M));
     for (int32_t I = 0; I < M; ++I) {
@@ -121,7 +130,8 @@ TMapData ParseMap(const std::vector<uint8_t>& Bytes, const std::string& FileName
         O.Angle = In.Float();
         O.Kind = In.Int();
         if (!IsFinite(O.Pos) || !std::isfinite(O.Angle))
-            Refuse(FileName, "desk object " + std::to_string(I) + " holds a number that is not finite");
+            Refuse(FileName,
+                   "desk object " + std::to_string(I) + " holds a number that is not finite");
         if (O.Kind < 0 || O.Kind > MAX_OBJECT_KIND)
             Refuse(FileName, "desk object " + std::to_string(I) + " has kind " +
                                  std::to_string(O.Kind) + ", not 0 to " +
@@ -176,7 +186,9 @@ TMap::TMap() : RoadMesh(new TMesh) {
 
 TMap::TMap(TUnloaded) : RoadMesh(new TMesh) {}
 
-TMap::~TMap() { delete RoadMesh; }
+TMap::~TMap() {
+    delete RoadMesh;
+}
 
 void TMap::LoadFromFile(const std::string& FileName) {
     TMap Track{TUnloaded{}};
@@ -274,7 +286,8 @@ void TMap::BuildEdges() {
     const size_t H = Edges.size() - 1;
     Edges[H - 1].B = Edges[0].A = Mean(Edges[0].A, Edges[H - 1].B);
     Edges[H].A = Edges[1].B = Mean(Edges[1].B, Edges[H].A);
-    for (TRoadEdge& E : Edges) E.Normal = VecNormalize(Perp2D(E.B, E.A));
+    for (TRoadEdge& E : Edges)
+        E.Normal = VecNormalize(Perp2D(E.B, E.A));
 
     PlaceStartFlags();
     BuildEdgeIndex();
@@ -368,9 +381,10 @@ void TMap::BuildEdgeIndex() {
         int64_t Entries = 0;
         for (size_t J = 0; J < Edges.size(); ++J)
             if (Indexed[J])
-                Entries += int64_t(Cell(Boxes[J].X1, MinX, IndexColumns) -
-                                   Cell(Boxes[J].X0, MinX, IndexColumns) + 1) *
-                           (Cell(Boxes[J].Y1, MinY, IndexRows) - Cell(Boxes[J].Y0, MinY, IndexRows) + 1);
+                Entries +=
+                    int64_t(Cell(Boxes[J].X1, MinX, IndexColumns) -
+                            Cell(Boxes[J].X0, MinX, IndexColumns) + 1) *
+                    (Cell(Boxes[J].Y1, MinY, IndexRows) - Cell(Boxes[J].Y0, MinY, IndexRows) + 1);
         return Entries;
     };
     for (;;) {
@@ -388,11 +402,13 @@ void TMap::BuildEdgeIndex() {
         const int32_t R0 = Cell(Boxes[J].Y0, MinY, IndexRows);
         const int32_t R1 = Cell(Boxes[J].Y1, MinY, IndexRows);
         for (int32_t R = R0; R <= R1; ++R)
-            for (int32_t C = C0; C <= C1; ++C) Visit(size_t(R) * size_t(IndexColumns) + size_t(C));
+            for (int32_t C = C0; C <= C1; ++C)
+                Visit(size_t(R) * size_t(IndexColumns) + size_t(C));
     };
     for (size_t J = 0; J < Edges.size(); ++J)
         if (Indexed[J]) ForEachCell(J, [&](size_t I) { ++IndexCellStart[I + 1]; });
-    for (size_t I = 0; I < Cells; ++I) IndexCellStart[I + 1] += IndexCellStart[I];
+    for (size_t I = 0; I < Cells; ++I)
+        IndexCellStart[I + 1] += IndexCellStart[I];
     IndexEdges.resize(size_t(IndexCellStart[Cells]));
     std::vector<int32_t> Fill(IndexCellStart.begin(), IndexCellStart.end() - 1);
     // Edges in increasing order, so every cell's list is increasing.

@@ -29,7 +29,7 @@ struct TRoadEdge {
 
 struct TDeskObject {
     TVec3 Pos;
-    float Angle = 0; // degrees about the height axis
+    float Angle = 0;  // degrees about the height axis
     int32_t Kind = 0; // index into ObjectMeshes
 };
 
@@ -60,7 +60,8 @@ public:
     int32_t RoadScale = 512;
     int32_t LapCount = 0;
     std::vector<TRoadPoint> Points;
-    std::vector<TRoadEdge> Edges; // 2 per road segment: [2k] left, [2k + 1] right (stored backwards)
+    // 2 per road segment: [2k] left, [2k + 1] right (stored backwards)
+    std::vector<TRoadEdge> Edges;
     std::vector<TDeskObject> Objects;
     int32_t StartPoint = 0;
 
@@ -103,7 +104,8 @@ private:
     void BuildEdgeIndex();
 
     // The edge index: square cells of IndexCellSize world units from (IndexOriginX, IndexOriginY);
-    // cell (c, r) holds IndexEdges[IndexCellStart[i] .. IndexCellStart[i + 1]), i = r * columns + c.
+    // cell (c, r), i = r * IndexColumns + c, holds IndexEdges[IndexCellStart[i] ..
+    // IndexCellStart[i + 1]).
     double IndexOriginX = 0;
     double IndexOriginY = 0;
     double IndexCellSize = 1;

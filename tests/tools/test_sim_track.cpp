@@ -72,7 +72,8 @@ TMapData SquareLoop() {
 }
 
 TEST_F(SimTrackTest, PrintsTheDerivedSquareLoop) {
-    const TSimRun R = Run("track '" + Write("square.map", SerializeMap(SquareLoop())).string() + "'");
+    const TSimRun R =
+        Run("track '" + Write("square.map", SerializeMap(SquareLoop())).string() + "'");
     EXPECT_EQ(R.Status, 0);
     EXPECT_EQ(R.Err, "");
     EXPECT_EQ(R.Out,
@@ -116,7 +117,8 @@ TEST_F(SimTrackTest, RefusedFilesGiveOneLineOnStderrAndStatus2) {
     OnePoint[0] = 1;
     const std::vector<uint8_t> Square = SerializeMap(SquareLoop());
     const std::vector<uint8_t> Cut(Square.begin(), Square.begin() + 50);
-    for (const fs::path& Path : {Write("one.map", OnePoint), Write("cut.map", Cut), Folder / "none.map"}) {
+    for (const fs::path& Path :
+         {Write("one.map", OnePoint), Write("cut.map", Cut), Folder / "none.map"}) {
         const TSimRun R = Run("track '" + Path.string() + "'");
         EXPECT_EQ(R.Status, 2) << Path;
         EXPECT_EQ(R.Out, "") << Path;

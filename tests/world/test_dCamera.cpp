@@ -86,7 +86,8 @@ TEST_F(CameraTest, StationaryCarsLeadDecaysByFourteenFifteenthsPerUpdate) {
         EXPECT_EQ(View.NextPos.x, float(double(First.Pos.x) + View.Lead.x)) << I;
     }
     EXPECT_EQ(View.LeadGoal.x, 0);
-    for (int I = 0; I < 400; ++I) Update();
+    for (int I = 0; I < 400; ++I)
+        Update();
     EXPECT_NEAR(View.NextPos.x, -40, SETTLED);
     EXPECT_NEAR(View.NextPos.y, 75, SETTLED);
 }

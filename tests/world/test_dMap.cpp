@@ -80,7 +80,9 @@ void ExpectNear(const TVec3& V, double X, double Y, double Z, float Tolerance = 
     EXPECT_NEAR(V.z, Z, Tolerance);
 }
 
-bool Same(const TVec3& A, const TVec3& B) { return VecEqual(A, B); }
+bool Same(const TVec3& A, const TVec3& B) {
+    return VecEqual(A, B);
+}
 
 TVec3 Mean2(const TVec3& A, const TVec3& B) {
     return Vec3(float((double(A.x) + B.x) / 2), float((double(A.y) + B.y) / 2), 0);
@@ -177,11 +179,13 @@ TEST_F(MapTest, SquareLoopGivesTheWorkedSidesEdgesAndFlags) {
     ExpectNear(M->Edges[0].Normal, 0.0759, -0.9971, 0);
     ExpectNear(M->Edges[1].A, 103.5355, -8.5355, 0);
     ExpectNear(M->Edges[1].B, -3.5355, -1.4645, 0);
-    for (const TRoadEdge& Edge : M->Edges) EXPECT_NEAR(std::hypot(Edge.Normal.x, Edge.Normal.y), 1, 1e-6);
+    for (const TRoadEdge& Edge : M->Edges)
+        EXPECT_NEAR(std::hypot(Edge.Normal.x, Edge.Normal.y), 1, 1e-6);
     // Each segment's own edge point is rounded to float before the two are averaged: at point 3
     // the halves -7.0710678 and +7.0710678 then cancel exactly.
     EXPECT_EQ(M->Edges[4].B.x, 0);
-    EXPECT_EQ(M->Edges[0].B.x, float((double(float(100 + double(-float(std::sqrt(0.5))) * 10)) + 100) / 2));
+    EXPECT_EQ(M->Edges[0].B.x,
+              float((double(float(100 + double(-float(std::sqrt(0.5))) * 10)) + 100) / 2));
 
     // The edges join without gaps, across the seam too.
     for (size_t K = 0; K < 4; ++K) {
@@ -194,7 +198,8 @@ TEST_F(MapTest, SquareLoopGivesTheWorkedSidesEdgesAndFlags) {
         const TRoadEdge& Edge = M->Edges[J];
         const TVec3 Mid = Mean2(Edge.A, Edge.B);
         const TVec3 Centre = Mean2(M->Points[J / 2].Pos, M->Points[J / 2 + 1].Pos);
-        EXPECT_GT(double(Centre.x - Mid.x) * Edge.Normal.x + double(Centre.y - Mid.y) * Edge.Normal.y, 0)
+        EXPECT_GT(
+            double(Centre.x - Mid.x) * Edge.Normal.x + double(Centre.y - Mid.y) * Edge.Normal.y, 0)
             << J;
     }
 
@@ -234,18 +239,21 @@ TEST_F(MapTest, CountsFollowThePointAndObjectCounts) {
         EXPECT_TRUE(Same(Closing.Pos, First.Pos));
         EXPECT_TRUE(Same(Closing.Side, First.Side));
         EXPECT_EQ(Closing.HalfWidth, First.HalfWidth);
-        for (int I = 0; I < M; ++I) EXPECT_EQ(Track->Objects[size_t(I)].Kind, 2);
+        for (int I = 0; I < M; ++I)
+            EXPECT_EQ(Track->Objects[size_t(I)].Kind, 2);
     }
 }
 
 TEST_F(MapTest, StraightStretchHasOneSideAndParallelEdgesFacingInwards) {
     // A long rectangle: the points along the bottom lie on one straight line.
     TMapData D;
-    for (int I = 0; I <= 10; ++I) D.Points.push_back(Point(float(100 * I), 0, 25));
+    for (int I = 0; I <= 10; ++I)
+        D.Points.push_back(Point(float(100 * I), 0, 25));
     D.Points.push_back(Point(1000, 300, 25));
     D.Points.push_back(Point(0, 300, 25));
     const auto M = Load(D);
-    for (size_t I = 1; I < 10; ++I) EXPECT_TRUE(Same(M->Points[I].Side, Vec3(0, 1, 0))) << I;
+    for (size_t I = 1; I < 10; ++I)
+        EXPECT_TRUE(Same(M->Points[I].Side, Vec3(0, 1, 0))) << I;
     // Segments 1 to 8 lie between straight joints (segment 9 ends at the corner).
     for (size_t I = 1; I < 9; ++I) {
         const TRoadEdge& Left = M->Edges[2 * I];
@@ -254,8 +262,8 @@ TEST_F(MapTest, StraightStretchHasOneSideAndParallelEdgesFacingInwards) {
         EXPECT_EQ(Left.B.y, 25);
         EXPECT_EQ(Right.A.y, -25);
         EXPECT_EQ(Right.B.y, -25);
-        EXPECT_TRUE(Same(Left.Normal, Vec3(0, -1, 0))) << I;  // -Side
-        EXPECT_TRUE(Same(Right.Normal, Vec3(0, 1, 0))) << I;  // +Side
+        EXPECT_TRUE(Same(Left.Normal, Vec3(0, -1, 0))) << I; // -Side
+        EXPECT_TRUE(Same(Right.Normal, Vec3(0, 1, 0))) << I; // +Side
     }
 }
 
@@ -282,7 +290,8 @@ TEST_F(MapTest, RoadMeshTrianglesFollowTheEdges) {
         const TVec3 Third = J + 1 == Ed.size() ? Ed[0].A : J % 2 == 0 ? Ed[J + 1].B : Ed[J + 1].A;
         EXPECT_TRUE(Same(Mesh.Vertices[3 * J + 2], Third)) << J;
     }
-    for (const TVec3& N : Mesh.Normals) EXPECT_TRUE(Same(N, Vec3(0, 0, 0)));
+    for (const TVec3& N : Mesh.Normals)
+        EXPECT_TRUE(Same(N, Vec3(0, 0, 0)));
     // World-space texture: (3.5355, 1.4645) truncates to (3, 1).
     EXPECT_EQ(Mesh.TexCoords[1].u, float(2.0 * 3 / 512));
     EXPECT_EQ(Mesh.TexCoords[1].v, float(2.0 * 1 / 512));
@@ -318,7 +327,8 @@ TEST_F(MapTest, FlagsStandAtTheStartPointsEdgesFacingAcrossTheRoad) {
     EXPECT_TRUE(Same(Left.Pos, M->Edges[14].A));
     EXPECT_TRUE(Same(Right.Pos, M->Edges[15].B));
     const TVec3& S = M->Points[7].Side;
-    const float FlagAngle = float(360 - std::atan2(double(S.y), double(S.x)) * 180 / std::numbers::pi);
+    const float FlagAngle =
+        float(360 - std::atan2(double(S.y), double(S.x)) * 180 / std::numbers::pi);
     EXPECT_EQ(Left.Angle, FlagAngle);
     EXPECT_EQ(Right.Angle, float(double(FlagAngle) + 180));
 }
@@ -336,7 +346,8 @@ TEST_F(MapTest, ShorterSecondTrackLeavesNoTraceOfTheFirst) {
     ASSERT_EQ(M.Points.size(), 5u);
     ASSERT_EQ(M.Edges.size(), 8u);
     ASSERT_EQ(M.Objects.size(), 2u);
-    for (size_t I = 0; I < 5; ++I) EXPECT_TRUE(Same(M.Points[I].Side, Fresh->Points[I].Side));
+    for (size_t I = 0; I < 5; ++I)
+        EXPECT_TRUE(Same(M.Points[I].Side, Fresh->Points[I].Side));
     for (size_t J = 0; J < 8; ++J) {
         EXPECT_TRUE(Same(M.Edges[J].A, Fresh->Edges[J].A));
         EXPECT_TRUE(Same(M.Edges[J].Normal, Fresh->Edges[J].Normal));
@@ -368,10 +379,13 @@ TEST_F(MapTest, CreateLoadsTheRoadAndTableTextures) {
 // --- Refused files ----------------------------------------------------------------------------
 
 std::vector<uint8_t> Patched(std::vector<uint8_t> Bytes, size_t At, uint32_t Word) {
-    for (int I = 0; I < 4; ++I) Bytes[At + size_t(I)] = uint8_t(Word >> (8 * I));
+    for (int I = 0; I < 4; ++I)
+        Bytes[At + size_t(I)] = uint8_t(Word >> (8 * I));
     return Bytes;
 }
-uint32_t FloatBits(float F) { return std::bit_cast<uint32_t>(F); }
+uint32_t FloatBits(float F) {
+    return std::bit_cast<uint32_t>(F);
+}
 
 TEST_F(MapTest, BadFilesAreRefusedNamingTheFileAndLeaveTheMapAsItWas) {
     TMapData WithObject = SquareLoop();
@@ -407,12 +421,17 @@ TEST_F(MapTest, BadFilesAreRefusedNamingTheFileAndLeaveTheMapAsItWas) {
         {"infinite height", Patched(Good, 16 + 8, FloatBits(-INFINITY))},
         {"NaN angle", Patched(Good, 92, FloatBits(NAN))},
         {"NaN object", Patched(Good, 80, FloatBits(NAN))},
-        {"two equal points", Points({Point(0, 0, 5), Point(50, 0, 5), Point(50, 0, 5), Point(0, 40, 5)})},
-        {"equal but for height", Points({Point(0, 0, 5), Point(50, 0, 5), Lifted, Point(0, 40, 5)})},
-        {"last equals first", Points({Point(0, 0, 5), Point(50, 0, 5), Point(0, 40, 5), Point(0, 0, 5)})},
-        {"doubles back", Points({Point(0, 0, 5), Point(100, 0, 5), Point(0, 0.5f, 5), Point(100, 0, 5)})},
+        {"two equal points",
+         Points({Point(0, 0, 5), Point(50, 0, 5), Point(50, 0, 5), Point(0, 40, 5)})},
+        {"equal but for height",
+         Points({Point(0, 0, 5), Point(50, 0, 5), Lifted, Point(0, 40, 5)})},
+        {"last equals first",
+         Points({Point(0, 0, 5), Point(50, 0, 5), Point(0, 40, 5), Point(0, 0, 5)})},
+        {"doubles back",
+         Points({Point(0, 0, 5), Point(100, 0, 5), Point(0, 0.5f, 5), Point(100, 0, 5)})},
         {"objects beyond the file", Patched(Good, 4, 1000)},
-        {"beyond the numbers", Points({Point(-3e38f, 0, 5), Point(3e38f, 0, 5), Point(0, 3e38f, 5)})},
+        {"beyond the numbers",
+         Points({Point(-3e38f, 0, 5), Point(3e38f, 0, 5), Point(0, 3e38f, 5)})},
         // The joints at both ends of the third segment's left edge fall on one spot.
         {"edge of no length",
          Points({Point(0, 2, 1), Point(0, 1, 1), Point(0, 0, 1), Point(1, 0, 1), Point(0, 1, 1)})},
@@ -517,8 +536,10 @@ void ExpectIndexCoversBorders(const TMap& M) {
         for (const double BX : {X0, X1})
             for (const double BY : {Y0, Y1, (Y0 + Y1) / 2}) {
                 const float FX = float(BX), FY = float(BY);
-                for (const float X : {std::nextafter(FX, -INFINITY), FX, std::nextafter(FX, INFINITY)})
-                    for (const float Y : {std::nextafter(FY, -INFINITY), FY, std::nextafter(FY, INFINITY)}) {
+                for (const float X :
+                     {std::nextafter(FX, -INFINITY), FX, std::nextafter(FX, INFINITY)})
+                    for (const float Y :
+                         {std::nextafter(FY, -INFINITY), FY, std::nextafter(FY, INFINITY)}) {
                         ExpectIndexCovers(M, X, Y);
                         ExpectIndexCovers(M, Y == FY ? float((X0 + X1) / 2) : X, Y);
                     }
@@ -552,10 +573,9 @@ void ExpectIndexCoversRandomPoints(const TMap& M, int Count) {
 
 TEST_F(MapTest, EdgeIndexHoldsEveryEdgeWithinReachInIncreasingOrder) {
     const TMapData Tracks[] = {
-        SquareLoop(),
-        WobblyLoop(120, 0, 0, 1500, 900),
+        SquareLoop(), WobblyLoop(120, 0, 0, 1500, 900),
         WobblyLoop(60, 123456.7, -345678.9, 2000, 1200), // far from the origin: coarse floats
-        Zigzag(),                                       // long diagonals: coarser cells
+        Zigzag(),                                        // long diagonals: coarser cells
     };
     for (const TMapData& D : Tracks) {
         const auto M = Load(D);
@@ -600,7 +620,8 @@ std::string Describe(const TGLCall& Call) {
 
 std::vector<std::string> Recorded() {
     std::vector<std::string> Out;
-    for (const TGLCall& Call : GLRecordedCalls()) Out.push_back(Describe(Call));
+    for (const TGLCall& Call : GLRecordedCalls())
+        Out.push_back(Describe(Call));
     return Out;
 }
 
@@ -609,7 +630,8 @@ protected:
     void SetUp() override {
         MapTest::SetUp();
         for (int K = 0; K < OBJECT_MESH_COUNT; ++K)
-            ObjectMeshes[K] = K == EMPTY_OBJECT_KIND ? new TMesh : new TProbeMesh("kind" + std::to_string(K));
+            ObjectMeshes[K] =
+                K == EMPTY_OBJECT_KIND ? new TMesh : new TProbeMesh("kind" + std::to_string(K));
     }
     void TearDown() override {
         for (TMesh*& Mesh : ObjectMeshes) {
@@ -635,31 +657,62 @@ TEST_F(MapDrawTest, RoadUnlitObjectsLitFlagsUnlitTableLast) {
     GLStopRecording();
 
     const std::string L = LIGHTING;
-    const std::string Flag0 = "Rotatef(" + std::to_string(int(M->Objects[2].Angle) + 180) + ",0,0,1)";
-    const std::string Flag1 = "Rotatef(" + std::to_string(int(M->Objects[3].Angle) + 180) + ",0,0,1)";
+    const std::string Flag0 =
+        "Rotatef(" + std::to_string(int(M->Objects[2].Angle) + 180) + ",0,0,1)";
+    const std::string Flag1 =
+        "Rotatef(" + std::to_string(int(M->Objects[3].Angle) + 180) + ",0,0,1)";
     char FlagPos0[96], FlagPos1[96];
-    std::snprintf(FlagPos0, sizeof FlagPos0, "Translatef(%.9g,%.9g,0)", M->Objects[2].Pos.x, M->Objects[2].Pos.y);
-    std::snprintf(FlagPos1, sizeof FlagPos1, "Translatef(%.9g,%.9g,0)", M->Objects[3].Pos.x, M->Objects[3].Pos.y);
+    std::snprintf(FlagPos0, sizeof FlagPos0, "Translatef(%.9g,%.9g,0)", M->Objects[2].Pos.x,
+                  M->Objects[2].Pos.y);
+    std::snprintf(FlagPos1, sizeof FlagPos1, "Translatef(%.9g,%.9g,0)", M->Objects[3].Pos.x,
+                  M->Objects[3].Pos.y);
     const std::vector<std::string> Expected = {
-        "Disable(" + L + ")", "Color3f(1,1,1)", "Mesh.Draw()road", "Enable(" + L + ")",
+        "Disable(" + L + ")",
+        "Color3f(1,1,1)",
+        "Mesh.Draw()road",
+        "Enable(" + L + ")",
         // kind 3, lit
-        "PushMatrix()", "Translatef(50,50,0)", "Rotatef(180,1,0,0)", "Rotatef(210,0,0,1)",
-        "Mesh.Draw()kind3", "PopMatrix()",
+        "PushMatrix()",
+        "Translatef(50,50,0)",
+        "Rotatef(180,1,0,0)",
+        "Rotatef(210,0,0,1)",
+        "Mesh.Draw()kind3",
+        "PopMatrix()",
         // kind 21: placed, but its empty model draws nothing
-        "PushMatrix()", "Translatef(60,50,0)", "Rotatef(180,1,0,0)", "Rotatef(180,0,0,1)", "PopMatrix()",
+        "PushMatrix()",
+        "Translatef(60,50,0)",
+        "Rotatef(180,1,0,0)",
+        "Rotatef(180,0,0,1)",
+        "PopMatrix()",
         // the two start flags, unlit
-        "Disable(" + L + ")", "PushMatrix()", FlagPos0, "Rotatef(180,1,0,0)", Flag0, "Mesh.Draw()kind22",
-        "PopMatrix()", "Enable(" + L + ")",
-        "Disable(" + L + ")", "PushMatrix()", FlagPos1, "Rotatef(180,1,0,0)", Flag1, "Mesh.Draw()kind22",
-        "PopMatrix()", "Enable(" + L + ")",
+        "Disable(" + L + ")",
+        "PushMatrix()",
+        FlagPos0,
+        "Rotatef(180,1,0,0)",
+        Flag0,
+        "Mesh.Draw()kind22",
+        "PopMatrix()",
+        "Enable(" + L + ")",
+        "Disable(" + L + ")",
+        "PushMatrix()",
+        FlagPos1,
+        "Rotatef(180,1,0,0)",
+        Flag1,
+        "Mesh.Draw()kind22",
+        "PopMatrix()",
+        "Enable(" + L + ")",
         // the desk surface
-        "DepthMask(0)", "Translatef(40,30,0.0199999996)",
-        "Textures.Enable(" + std::to_string(M->TableTexture) + ",0)", "Color3f(1,1,1)", "Disable(" + L + ")",
+        "DepthMask(0)",
+        "Translatef(40,30,0.0199999996)",
+        "Textures.Enable(" + std::to_string(M->TableTexture) + ",0)",
+        "Color3f(1,1,1)",
+        "Disable(" + L + ")",
         "Begin(" + std::to_string(GL_QUADS) + ")",
     };
     const std::vector<std::string> Calls = Recorded();
     ASSERT_GE(Calls.size(), Expected.size());
-    for (size_t I = 0; I < Expected.size(); ++I) EXPECT_EQ(Calls[I], Expected[I]) << I;
+    for (size_t I = 0; I < Expected.size(); ++I)
+        EXPECT_EQ(Calls[I], Expected[I]) << I;
 }
 
 TEST_F(MapDrawTest, DeskSurfaceFollowsTheCameraAndRestoresTheState) {
@@ -676,13 +729,25 @@ TEST_F(MapDrawTest, DeskSurfaceFollowsTheCameraAndRestoresTheState) {
     std::snprintf(Corner[2], 160, "TexCoord2f(%.9g,%.9g)", S1, T1);
     std::snprintf(Corner[3], 160, "TexCoord2f(%.9g,%.9g)", S1, T0);
     const std::vector<std::string> Expected = {
-        "DepthMask(0)", "Translatef(1012,-253,0.0199999996)",
-        "Textures.Enable(" + std::to_string(M.TableTexture) + ",0)", "Color3f(1,1,1)",
-        "Disable(" + LIGHTING + ")", "Begin(" + std::to_string(GL_QUADS) + ")",
-        Corner[0], "Vertex3f(-500,-500,0)", Corner[1], "Vertex3f(-500,500,0)",
-        Corner[2], "Vertex3f(500,500,0)", Corner[3], "Vertex3f(500,-500,0)", "End()",
+        "DepthMask(0)",
+        "Translatef(1012,-253,0.0199999996)",
+        "Textures.Enable(" + std::to_string(M.TableTexture) + ",0)",
+        "Color3f(1,1,1)",
+        "Disable(" + LIGHTING + ")",
+        "Begin(" + std::to_string(GL_QUADS) + ")",
+        Corner[0],
+        "Vertex3f(-500,-500,0)",
+        Corner[1],
+        "Vertex3f(-500,500,0)",
+        Corner[2],
+        "Vertex3f(500,500,0)",
+        Corner[3],
+        "Vertex3f(500,-500,0)",
+        "End()",
         // Lighting on, texturing off, depth writes on; the translation stays.
-        "Enable(" + LIGHTING + ")", "Textures.Disable(0)", "DepthMask(1)",
+        "Enable(" + LIGHTING + ")",
+        "Textures.Disable(0)",
+        "DepthMask(1)",
     };
     EXPECT_EQ(Recorded(), Expected);
     EXPECT_EQ(S0, 2);

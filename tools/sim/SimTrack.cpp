@@ -10,7 +10,9 @@
 
 namespace {
 
-void PrintVec(const TVec3& V) { std::printf(" %.9g %.9g %.9g", V.x, V.y, V.z); }
+void PrintVec(const TVec3& V) {
+    std::printf(" %.9g %.9g %.9g", V.x, V.y, V.z);
+}
 
 void PrintTrack(const TMap& Track) {
     std::printf("points %d\n", Track.PointCount);
