@@ -318,21 +318,6 @@ TEST_F(MapTest, RoadTextureCoordinatesTruncateTowardsZero) {
     EXPECT_EQ(T[4].v, float(-2.0 / 512));
 }
 
-TEST_F(MapTest, FlagsStandAtTheStartPointsEdgesFacingAcrossTheRoad) {
-    TMapData D = WobblyLoop(30, 200, 100, 500, 350);
-    D.StartPoint = 7;
-    const auto M = Load(D);
-    const TDeskObject& Right = M->Objects[M->Objects.size() - 2];
-    const TDeskObject& Left = M->Objects.back();
-    EXPECT_TRUE(Same(Left.Pos, M->Edges[14].A));
-    EXPECT_TRUE(Same(Right.Pos, M->Edges[15].B));
-    const TVec3& S = M->Points[7].Side;
-    const float FlagAngle =
-        float(360 - std::atan2(double(S.y), double(S.x)) * 180 / std::numbers::pi);
-    EXPECT_EQ(Left.Angle, FlagAngle);
-    EXPECT_EQ(Right.Angle, float(double(FlagAngle) + 180));
-}
-
 TEST_F(MapTest, ShorterSecondTrackLeavesNoTraceOfTheFirst) {
     TMap M;
     M.LoadFromFile(WriteMap("long.map", WobblyLoop(40, 0, 0, 800, 600)));
