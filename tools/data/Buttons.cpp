@@ -1,0 +1,2 @@
+#include "Content.h"
+void BuildButtons(TContent&) {}

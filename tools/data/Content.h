@@ -1,0 +1,61 @@
+#pragma once
+// Everything the content generator makes, held in memory until the writer puts it on disk: models,
+// pictures, text files and track maps under their paths relative to the data folder.
+
+#include "Geometry.h"
+#include "Image.h"
+#include "world/dMap.h"
+
+#include <string>
+#include <vector>
+
+enum class TPictureFormat { Jpeg, Tga };
+
+struct TModelFile {
+    std::string Path; // "meshes/player.mdl"
+    TModel Model;
+};
+
+struct TPictureFile {
+    std::string Path; // "textures/road.jpg"
+    TImage Image;
+    TPictureFormat Format = TPictureFormat::Jpeg;
+};
+
+struct TTextFile {
+    std::string Path;
+    std::string Text;
+};
+
+struct TMapFile {
+    std::string Path; // "maps/map1.map"
+    TMapData Map;
+};
+
+struct TContent {
+    std::vector<TModelFile> Models;
+    std::vector<TPictureFile> Pictures;
+    std::vector<TTextFile> Texts;
+    std::vector<TMapFile> Maps;
+
+    const TModel* FindModel(const std::string& Path) const;
+};
+
+// The desk-object kinds, indexed by a desk object's Kind: the model's file name without folder and
+// extension (empty for the kind that has no model), and the name a track source may use instead of
+// the number.
+struct TObjectKind {
+    const char* Model;
+    const char* Name;
+};
+constexpr int OBJECT_KIND_COUNT = 23;
+extern const TObjectKind OBJECT_KINDS[OBJECT_KIND_COUNT];
+
+// The car models in the game's car table order (model file, texture file), and the three bodies.
+void BuildCars(TContent& Content);
+// The 22 desk-object models and their textures.
+void BuildObjects(TContent& Content);
+// Road, desk and console surfaces, and the particle shader.
+void BuildSurfaces(TContent& Content);
+// The menu's button pictures and the mouse cursor.
+void BuildButtons(TContent& Content);

@@ -1,0 +1,66 @@
+// The desk-object table: kind numbers, model and texture files, and the builders.
+
+#include "Objects.h"
+
+namespace {
+
+struct TObjectRecipe {
+    int Kind;
+    TObjectBuilder Build;
+    int TextureWidth, TextureHeight; // 0: the object paints no texture of its own
+};
+
+constexpr TObjectRecipe RECIPES[] = {
+    {0, BuildTapeMeasure, 512, 512},  {1, BuildPenCap, 128, 128},      {2, BuildCalendar, 512, 512},
+    {3, BuildTelephone, 512, 512},    {4, BuildStapler, 512, 256},     {5, BuildClipBox, 512, 512},
+    {6, BuildPaperClip, 64, 64},      {7, BuildCigarette, 256, 64},    {8, BuildPen, 256, 64},
+    {9, BuildPenHolder, 512, 256},    {10, BuildCigaretteBox, 256, 256}, {11, BuildFolder, 512, 512},
+    {12, BuildScissors, 256, 256},    {13, BuildMonitor, 512, 512},    {14, BuildRuler, 1024, 128},
+    {15, BuildEraser, 256, 128},      {16, BuildBook, 512, 512},       {17, BuildDisc, 256, 256},
+    {18, BuildPaper, 256, 512},       {19, BuildCrumpledPaper, 0, 0},  {20, BuildCube, 256, 256},
+    {22, BuildFlag, 128, 128},
+};
+
+} // namespace
+
+const TObjectKind OBJECT_KINDS[OBJECT_KIND_COUNT] = {
+    {"izmeritel", "tape_measure"}, {"cap", "pen_cap"},
+    {"calendar", "calendar"},      {"telephone", "telephone"},
+    {"stepler", "stapler"},        {"skrepka_st", "clip_box"},
+    {"skrepka", "paper_clip"},     {"cigaret", "cigarette"},
+    {"pen", "pen"},                {"podstavka", "pen_holder"},
+    {"cigaret_box", "cigarette_pack"}, {"papka", "folder"},
+    {"nojnici", "scissors"},       {"monitor", "monitor"},
+    {"rooler", "ruler"},           {"eracer", "eraser"},
+    {"book", "book"},              {"disc", "disc"},
+    {"paper", "paper"},            {"paper_m", "crumpled_paper"},
+    {"cube", "cube"},              {"", "nothing"},
+    {"flag", "flag"},
+};
+
+TColor Plastic(TColor Base, double X, double Y, uint32_t Seed, double Grain) {
+    return Shade(Base, 1.0 + (Fractal(X, Y, 1 << 16, 3, 0.5, Seed) - 0.5) * Grain * 2);
+}
+
+TColor BrushedMetal(double X, double Y, uint32_t Seed, double Level) {
+    const double Brush = Fractal(X * 0.05, Y * 3.0, 1 << 16, 3, 0.6, Seed) - 0.5;
+    return Gray(Level + Brush * 0.16);
+}
+
+TColor Cardboard(TColor Base, double X, double Y, uint32_t Seed) {
+    const double Fibre = Fractal(X * 0.4, Y * 0.4, 1 << 16, 4, 0.55, Seed) - 0.5;
+    return Shade(Base, 1.0 + Fibre * 0.14);
+}
+
+void BuildObjects(TContent& Content) {
+    for (const TObjectRecipe& R : RECIPES) {
+        const std::string Name = OBJECT_KINDS[R.Kind].Model;
+        TModel Model(Name + ".mdl");
+        TImage Texture(R.TextureWidth > 0 ? R.TextureWidth : 1, R.TextureHeight > 0 ? R.TextureHeight : 1,
+                       Gray(0.5));
+        R.Build(Model, Texture);
+        Content.Models.push_back({"meshes/" + Name + ".mdl", std::move(Model)});
+        if (R.TextureWidth > 0)
+            Content.Pictures.push_back({"textures/objects/" + Name + ".jpg", std::move(Texture), TPictureFormat::Jpeg});
+    }
+}

@@ -1,0 +1,67 @@
+#pragma once
+// Track sources: one small text file per track, compiled into a .map.
+//
+//     # comments run from '#' to the end of the line
+//     laps 3                      how many laps a race has (1 or more)
+//     point X Y HALFWIDTH [start] a centre-line control point, in driving order; exactly one
+//                                 carries "start": the start and finish line
+//     object KIND X Y ANGLE       a desk object: kind 0 to 22 or its name ("stapler", "book",
+//                                 or the model's file name such as "stepler"), position, angle
+//                                 in degrees as the game draws it
+//
+// The road runs along a closed Catmull-Rom spline (centripetal) through the control points,
+// resampled to road points about ROAD_POINT_SPACING apart, every control point itself a road
+// point; half-widths are eased between the control points. A source that cannot make a sound
+// track is refused with its file, the line at fault and what is wrong.
+
+#include "Geometry.h"
+#include "world/dMap.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+constexpr double ROAD_POINT_SPACING = 60;     // world units aimed at between road points
+constexpr double MIN_ROAD_POINT_SPACING = 40; // a shorter spline piece gives a warning
+constexpr double MAX_ROAD_POINT_SPACING = 80;
+constexpr double MIN_START_HALF_WIDTH = 100;  // six cars side by side at 25 units or more
+constexpr double START_STRAIGHT_BEHIND = 120; // the road is straight this far behind the start
+constexpr double START_STRAIGHT_AHEAD = 300;  // ... and this far ahead of it
+constexpr double START_STRAIGHT_TOLERANCE_DEG = 3;
+constexpr double ROAD_CLEARANCE = 12;         // desk objects stay this far off the road
+constexpr double ROAD_SELF_GAP = 40;          // verge between two passes of the road
+
+// A fault in a track source: "FILE:LINE: fault".
+class TTrackError : public std::runtime_error {
+public:
+    TTrackError(const std::string& File, int Line, const std::string& Fault)
+        : std::runtime_error(File + ":" + std::to_string(Line) + ": " + Fault) {}
+};
+
+struct TCompiledTrack {
+    std::string Source;            // the file it came from
+    TMapData Map;                  // what the .map holds
+    std::vector<int> PointLines;   // the source line of each road point's spline piece
+    std::vector<int> ObjectLines;  // the source line of each desk object
+    int StartLine = 0;
+    std::vector<std::string> Warnings; // "FILE:LINE: warning: ..."
+};
+
+// Parses and lays out a track source; throws TTrackError.
+TCompiledTrack CompileTrack(const std::string& SourcePath);
+
+// The footprint of each desk-object kind on the desk: the convex hull of its model seen from above,
+// in model coordinates (empty for a kind without a model).
+using TFootprints = std::vector<TOutline>;
+TOutline ConvexHull(std::vector<TVec2D> Points);
+// A model-space point of a desk object on the desk, as the game's drawing places it.
+TVec2D ObjectToDesk(const TDeskObject& Object, TVec2D ModelPoint);
+
+// Checks a compiled track against the road the game's own builder derived from it (Built, loaded
+// from the written .map): edges that cross or fold, the road running into itself, the start grid,
+// desk objects on the road. Throws TTrackError; appends warnings (objects overlapping each other or
+// the start flags) to Track.Warnings.
+void CheckTrack(TCompiledTrack& Track, const TMap& Built, const TFootprints& Footprints);
+
+// Lap length of a built track: the centre line's length, closing segment included.
+double LapLength(const TMap& Built);
