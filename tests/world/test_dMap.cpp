@@ -241,6 +241,12 @@ TEST_F(MapTest, CountsFollowThePointAndObjectCounts) {
         EXPECT_EQ(Closing.HalfWidth, First.HalfWidth);
         for (int I = 0; I < M; ++I)
             EXPECT_EQ(Track->Objects[size_t(I)].Kind, 2);
+        // The flags come last, at the start point's edge points (start point 5 here).
+        ASSERT_EQ(Track->StartPoint, 5);
+        EXPECT_TRUE(Same(Track->Objects[size_t(M)].Pos, Track->Edges[11].B));
+        EXPECT_TRUE(Same(Track->Objects[size_t(M) + 1].Pos, Track->Edges[10].A));
+        EXPECT_EQ(Track->Objects[size_t(M)].Angle,
+                  float(double(Track->Objects[size_t(M) + 1].Angle) + 180));
     }
 }
 
