@@ -483,9 +483,10 @@ void AddTube(TModel& M, const std::vector<TVecD>& Path, double Radius, int Sides
         for (int J = 0; J < Sides; ++J) {
             const int JN = (J + 1) % Sides;
             const double U0 = double(J) / Sides, U1 = double(J + 1) / Sides;
-            M.Quad(Rings[I][size_t(J)], Rings[K][size_t(J)], Rings[K][size_t(JN)], Rings[I][size_t(JN)],
-                   M.TexCoord(Region.U(U0), Region.V(V0)), M.TexCoord(Region.U(U0), Region.V(V1)),
-                   M.TexCoord(Region.U(U1), Region.V(V1)), M.TexCoord(Region.U(U1), Region.V(V0)));
+            // Round the ring first, then along the path: outwards.
+            M.Quad(Rings[I][size_t(J)], Rings[I][size_t(JN)], Rings[K][size_t(JN)], Rings[K][size_t(J)],
+                   M.TexCoord(Region.U(U0), Region.V(V0)), M.TexCoord(Region.U(U1), Region.V(V0)),
+                   M.TexCoord(Region.U(U1), Region.V(V1)), M.TexCoord(Region.U(U0), Region.V(V1)));
         }
     }
     if (Closed) return;

@@ -12,7 +12,7 @@ struct TObjectRecipe {
 
 constexpr TObjectRecipe RECIPES[] = {
     {0, BuildTapeMeasure, 512, 512},  {1, BuildPenCap, 128, 128},      {2, BuildCalendar, 512, 512},
-    {3, BuildTelephone, 512, 512},    {4, BuildStapler, 512, 256},     {5, BuildClipBox, 512, 512},
+    {3, BuildTelephone, 512, 512},    {4, BuildStapler, 512, 256},     {5, BuildClipBox, 512, 256},
     {6, BuildPaperClip, 64, 64},      {7, BuildCigarette, 256, 64},    {8, BuildPen, 256, 64},
     {9, BuildPenHolder, 512, 256},    {10, BuildCigaretteBox, 256, 256}, {11, BuildFolder, 512, 512},
     {12, BuildScissors, 256, 256},    {13, BuildMonitor, 512, 512},    {14, BuildRuler, 1024, 128},

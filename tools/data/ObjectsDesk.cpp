@@ -569,7 +569,7 @@ void BuildFlag(TModel& M, TImage& T) {
         return Black ? Gray(0.08) : Gray(0.97);
     });
     Pole.Paint([](double X, double) { return Gray(0.55 + 0.3 * std::sin(X * PI)); });
-    AddLathe(M, {{12, 0}, {12, 3}, {3.5, 4.5}, {POLE_R, 6}, {POLE_R, POLE_H}, {3.8, POLE_H + 1}, {3.8, POLE_H + 4}, {0, POLE_H + 5}},
+    AddLathe(M, {{7, 0}, {7, 2.5}, {3.5, 4}, {POLE_R, 5.5}, {POLE_R, POLE_H}, {3.8, POLE_H + 1}, {3.8, POLE_H + 4}, {0, POLE_H + 5}},
              12, WrapUV(Pole.Region()), 35);
     // The cloth: a grid along its length (s, away from the road) and down its height (t), with a
     // ripple that grows towards the free end.

@@ -40,26 +40,32 @@ TImage PaintRoad() {
     return Img;
 }
 
-// Varnished beech veneer: warm grain lines that waver, with pores and a slow change of tone. The
-// grain runs along x; a whole number of grain lines fits across the picture so it tiles.
+// Varnished oak veneer: fine, nearly straight grain lines along x with slow sweeps, darker late-
+// wood lines, long fibre streaks and pores, and a slow change of tone. A whole number of grain
+// lines fits across the picture and every noise repeats over it, so it tiles.
 TImage PaintTable() {
     const int N = TABLE_TEXTURE_SIZE;
     TImage Img(N, N);
-    constexpr int GRAIN_LINES = 34;
-    constexpr int WARP_CELLS = 4;
-    const TColor Light = Hex("#c8925a"), Dark = Hex("#8f5a2e");
+    constexpr int GRAIN_LINES = 28;
+    constexpr int SWEEP_CELLS = 2, WOBBLE_CELLS = 8;
+    const TColor Light = Hex("#c59c68"), Mid = Hex("#a97a4c"), Dark = Hex("#74492a");
     Img.Fill(0, 0, N, N, [&](double X, double Y) {
         const double U = X / N, V = Y / N;
-        const double Warp = (Fractal(U * WARP_CELLS, V * WARP_CELLS, WARP_CELLS, 4, 0.5, 201) - 0.5) * 0.09 +
-                            (Fractal(U * 16, V * 2, 16, 2, 0.5, 203) - 0.5) * 0.02;
-        const double Phase = (V + Warp) * GRAIN_LINES;
-        const double Ring = 0.5 + 0.5 * std::sin(2 * PI * Phase);
-        const double Sharp = std::pow(Ring, 3.0);
-        const double Tone = Fractal(U * 2, V * 2, 2, 3, 0.5, 205);
-        const double Pores = Random01(int(X) % N, int(Y / 2) % (N / 2), 207) > 0.93 ? 0.88 : 1.0;
-        TColor C = Mix(Light, Dark, Clamp01(Sharp * 0.55 + (Tone - 0.5) * 0.5 + 0.15));
-        const double Streak = (Fractal(U * 64, V * 4, 64, 2, 0.5, 209) - 0.5) * 0.08;
-        return Shade(C, (1.0 + Streak) * Pores);
+        const double Sweep = (Fractal(U * SWEEP_CELLS, V * SWEEP_CELLS, SWEEP_CELLS, 3, 0.5, 201) - 0.5) * 5.0;
+        const double Wobble = (Fractal(U * WOBBLE_CELLS, V * WOBBLE_CELLS * 2, WOBBLE_CELLS, 2, 0.5, 203) - 0.5) * 0.6;
+        const double Phase = V * GRAIN_LINES + Sweep + Wobble;
+        const double Ring = Phase - std::floor(Phase);
+        // Some late-wood lines strong, some faint, a few doubled.
+        const double Strength = Fractal(U * 4, Phase / GRAIN_LINES * 8, 4, 2, 0.5, 211);
+        const double LateWood = std::exp(-std::pow((Ring - 0.5) / 0.05, 2)) * (0.2 + 0.8 * Strength) +
+                                std::exp(-std::pow((Ring - 0.62) / 0.03, 2)) * 0.35 * Strength;
+        const double Band = 0.5 + 0.5 * std::sin(2 * PI * Phase);
+        const double Fibre = Fractal(U * 128, V * 16, 128, 2, 0.5, 205) - 0.5;
+        const double Tone = Fractal(U * 2, V * 2, 2, 2, 0.5, 207) - 0.5;
+        TColor C = Mix(Light, Mid, Clamp01(0.3 + 0.3 * Band + Tone * 0.9));
+        C = Mix(C, Dark, Clamp01(LateWood * 0.5 + Fibre * 0.2));
+        const double Pore = Random01(int(X) % N, int(Y) % N, 209) > 0.985 ? 0.84 : 1.0;
+        return Shade(C, (1.0 + Fibre * 0.10) * Pore);
     });
     return Img;
 }
@@ -78,8 +84,8 @@ TImage PaintConsole() {
         double L = 0.86 + (Brush - 0.5) * 0.14 + (Cloud - 0.5) * 0.16;
         const double PU = std::fmod(U * PANELS, 1.0), PV = std::fmod(V * PANELS, 1.0);
         const double SeamDist = std::min({PU, 1 - PU, PV, 1 - PV}) * N / PANELS;
-        if (SeamDist < 1.0) L *= 0.62;
-        else if (SeamDist < 2.2) L *= 1.08;
+        if (SeamDist < 1.0) L *= 0.78;
+        else if (SeamDist < 2.2) L *= 1.05;
         // Rivets in the corners of each panel.
         const double RU = std::min(PU, 1 - PU) * N / PANELS, RV = std::min(PV, 1 - PV) * N / PANELS;
         const double Rivet = std::hypot(RU - 8, RV - 8);
