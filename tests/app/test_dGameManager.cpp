@@ -162,6 +162,25 @@ TEST_F(RaceManager, InvalidMapChangesNothingAndNamesTheFault) {
     EXPECT_EQ(Map->PointCount, Points);
 }
 
+TEST_F(RaceManager, RefusedMapFromTheMenuKeepsTheMenuOnItsPageAndTheLevel) {
+    Click(100, 400); // new game
+    Click(525, 650); // next: the map choice
+    ASSERT_EQ(Menu->Page, PAGE_MAP);
+    Menu->SelectedMap = BROKEN_LEVEL;
+    Click(525, 650);
+    EXPECT_EQ(Race().State, 0);
+    EXPECT_EQ(Race().Level, 1);
+    EXPECT_EQ(Menu->Page, PAGE_MAP);
+    Menu->SelectedMap = 4; // no such file
+    Click(525, 650);
+    EXPECT_EQ(Utf8From1251(Console->Lines[0]), "Карты map4 не существует");
+    EXPECT_EQ(Race().Level, 1);
+    Menu->SelectedMap = 2;
+    Click(525, 650);
+    EXPECT_EQ(Race().State, 1);
+    EXPECT_EQ(Race().Level, 2);
+}
+
 TEST_F(RaceManager, MissingMapBeforeTheFirstRaceLeavesTheMenuInFront) {
     EXPECT_FALSE(Race().LoadLevel("map42"));
     EXPECT_EQ(Race().State, 0);
