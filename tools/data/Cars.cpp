@@ -72,7 +72,7 @@ const TCarBody JEEP_BODY{
     {{{-23.5, 11.4}, {-22.6, 13.0}, {8, 13.2}, {21.5, 12.8}, {23.5, 11.2}}},
     {{{-22.4, 0}, {-21.4, 7.6}, {2.6, 7.6}, {6.8, 0}}},
     9.5, 4.0, 0.8, 0.7, 0.5, 0.9, 0.5, 0.3,
-    6.6, 5.6, 10.7, 14.6, -14.6,
+    6.6, 5.6, 10.5, 14.6, -14.6,
     6.6, 2.8, -21.2, -22.3,
     TExtras::OffRoad};
 
@@ -87,10 +87,11 @@ const TCarBody SUPRA_BODY{
     5.6, -2.9, -11.0, -18.8,
     TExtras::Spoiler};
 
+constexpr int WHEEL_SEGMENTS = 16;
 // The wing of the supra: its plan rectangle and height.
 constexpr double WING_HALF_SPAN = 11.6;
 constexpr double WING_Y0 = -25.6, WING_Y1 = -21.4;
-constexpr double WING_Z0 = 12.6, WING_Z1 = 13.7;
+constexpr double WING_Z0 = 13.2, WING_Z1 = 14.4;
 constexpr double WING_STRUT_X = 7.0;
 // The jeep's spare wheel hangs on the tail; its roof rack rails run along the roof.
 constexpr double SPARE_GAP = 0.4;
@@ -207,10 +208,11 @@ void AddWheel(TModel& M, const TCarAtlas& A, TVecD Centre, TVecD Outward, double
     const TXform Saved = M.Place;
     M.Place = Saved * TXform::Along(Centre, Outward, {0, 1, 0});
     const double R = Radius, H = Width / 2, Shoulder = std::min(1.0, R * 0.18);
-    AddLathe(M, {{R - Shoulder, -H}, {R, -H + Shoulder}, {R, H - Shoulder}, {R - Shoulder, H}}, 18,
+    // 16 segments: a ring corner at the bottom, so the tyre touches the desk.
+    AddLathe(M, {{R - Shoulder, -H}, {R, -H + Shoulder}, {R, H - Shoulder}, {R - Shoulder, H}}, WHEEL_SEGMENTS,
              WrapUV(A.Tread.Region()), 50);
     const TPlanarMap HubMap{A.Hub.Region(), -R, -R, R, R};
-    AddLathe(M, {{R - Shoulder, H}, {R * 0.62, H + 0.25}, {R * 0.25, H + 0.5}, {0, H + 0.55}}, 18,
+    AddLathe(M, {{R - Shoulder, H}, {R * 0.62, H + 0.25}, {R * 0.25, H + 0.5}, {0, H + 0.55}}, WHEEL_SEGMENTS,
              PlanarUV(HubMap), 60);
     M.Place = Saved;
 }

@@ -53,8 +53,9 @@ extern const TObjectKind OBJECT_KINDS[OBJECT_KIND_COUNT];
 
 // The car models in the game's car table order (model file, texture file), and the three bodies.
 void BuildCars(TContent& Content);
-// The 22 desk-object models and their textures.
-void BuildObjects(TContent& Content);
+// The 22 desk-object models and their textures (left unpainted when Paint is false: only the
+// shapes are wanted, for the footprints a track is checked against).
+void BuildObjects(TContent& Content, bool Paint = true);
 // Road, desk and console surfaces, and the particle shader.
 void BuildSurfaces(TContent& Content);
 // The menu's button pictures and the mouse cursor.

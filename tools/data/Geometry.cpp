@@ -412,9 +412,9 @@ void AddLathe(TModel& M, const std::vector<TVec2D>& Profile, int Segments, const
             const TVecD L0 = At(I - 1, J), L1 = At(I - 1, J + 1), U0 = At(I, J), U1 = At(I, J + 1);
             const bool LowApex = Lower.size() == 1, UpApex = Upper.size() == 1;
             if (LowApex && UpApex) break;
-            if (LowApex) {
-                M.Triangle(Lower[0], Upper[size_t(J)], Upper[size_t(JN)], M.TexCoord(UV(AM, F0, L0)),
-                           M.TexCoord(UV(A0, F1, U0)), M.TexCoord(UV(A1, F1, U1)));
+            if (LowApex) { // the quad's first triangle with its two lower corners in one
+                M.Triangle(Lower[0], Upper[size_t(JN)], Upper[size_t(J)], M.TexCoord(UV(AM, F0, L0)),
+                           M.TexCoord(UV(A1, F1, U1)), M.TexCoord(UV(A0, F1, U0)));
             } else if (UpApex) {
                 M.Triangle(Lower[size_t(J)], Lower[size_t(JN)], Upper[0], M.TexCoord(UV(A0, F0, L0)),
                            M.TexCoord(UV(A1, F0, L1)), M.TexCoord(UV(AM, F1, U0)));

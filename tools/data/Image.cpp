@@ -67,17 +67,26 @@ TImage::TImage(int Width, int Height, TColor Fill)
     : W(Width), H(Height),
       Pixels(size_t(Width) * size_t(Height), TPixel{float(Fill.r), float(Fill.g), float(Fill.b), float(Fill.a)}) {}
 
+TImage TImage::Blank(int Width, int Height) {
+    TImage I(0, 0);
+    I.W = Width;
+    I.H = Height;
+    return I;
+}
+
 TColor TImage::Get(int X, int Y) const {
+    if (Blank()) return {};
     const TPixel& P = Pixels[size_t(Y) * size_t(W) + size_t(X)];
     return {P.r, P.g, P.b, P.a};
 }
 
 void TImage::Set(int X, int Y, TColor C) {
+    if (Blank()) return;
     Pixels[size_t(Y) * size_t(W) + size_t(X)] = {float(C.r), float(C.g), float(C.b), float(C.a)};
 }
 
 void TImage::Blend(int X, int Y, TColor C, double Alpha) {
-    if (X < 0 || Y < 0 || X >= W || Y >= H) return;
+    if (X < 0 || Y < 0 || X >= W || Y >= H || Blank()) return;
     const double A = Clamp01(Alpha * C.a);
     if (A <= 0) return;
     TPixel& P = Pixels[size_t(Y) * size_t(W) + size_t(X)];
@@ -88,6 +97,7 @@ void TImage::Blend(int X, int Y, TColor C, double Alpha) {
 }
 
 void TImage::Fill(int X0, int Y0, int X1, int Y1, const std::function<TColor(double, double)>& Paint) {
+    if (Blank()) return;
     X0 = std::max(X0, 0);
     Y0 = std::max(Y0, 0);
     X1 = std::min(X1, W);
@@ -136,29 +146,30 @@ uint32_t Hash(int X, int Y, uint32_t Seed) {
 
 double Random01(int X, int Y, uint32_t Seed) { return Hash(X, Y, Seed) / 4294967296.0; }
 
-double ValueNoise(double X, double Y, int Period, uint32_t Seed) {
+double ValueNoise(double X, double Y, int PeriodX, int PeriodY, uint32_t Seed) {
     const double FX = std::floor(X), FY = std::floor(Y);
     const double TX = X - FX, TY = Y - FY;
     const double SX = TX * TX * (3 - 2 * TX), SY = TY * TY * (3 - 2 * TY);
-    const int P = std::max(Period, 1);
-    int X0 = int(std::fmod(FX, P)), Y0 = int(std::fmod(FY, P));
-    if (X0 < 0) X0 += P;
-    if (Y0 < 0) Y0 += P;
-    const int X1 = X0 + 1 == P ? 0 : X0 + 1, Y1 = Y0 + 1 == P ? 0 : Y0 + 1;
+    const int PX = std::max(PeriodX, 1), PY = std::max(PeriodY, 1);
+    int X0 = int(std::fmod(FX, PX)), Y0 = int(std::fmod(FY, PY));
+    if (X0 < 0) X0 += PX;
+    if (Y0 < 0) Y0 += PY;
+    const int X1 = X0 + 1 == PX ? 0 : X0 + 1, Y1 = Y0 + 1 == PY ? 0 : Y0 + 1;
     const double A = Random01(X0, Y0, Seed), B = Random01(X1, Y0, Seed), C = Random01(X0, Y1, Seed),
                  D = Random01(X1, Y1, Seed);
     return A + (B - A) * SX + (C - A) * SY + (A - B - C + D) * SX * SY;
 }
 
-double Fractal(double X, double Y, int Period, int Octaves, double Gain, uint32_t Seed) {
+double Fractal(double X, double Y, int PeriodX, int PeriodY, int Octaves, double Gain, uint32_t Seed) {
     double Sum = 0, Weight = 1, Total = 0;
     for (int O = 0; O < Octaves; ++O) {
-        Sum += ValueNoise(X, Y, Period, Seed + uint32_t(O) * 1013u) * Weight;
+        Sum += ValueNoise(X, Y, PeriodX, PeriodY, Seed + uint32_t(O) * 1013u) * Weight;
         Total += Weight;
         Weight *= Gain;
         X *= 2;
         Y *= 2;
-        Period *= 2;
+        PeriodX *= 2;
+        PeriodY *= 2;
     }
     return Sum / Total;
 }
@@ -166,7 +177,7 @@ double Fractal(double X, double Y, int Period, int Octaves, double Gain, uint32_
 // ---------------------------------------------------------------- pixel painting
 
 void FillPolygonPx(TImage& Img, const std::vector<TVec2D>& Points, TColor C, const TPixelClip& Clip) {
-    if (Points.size() < 3) return;
+    if (Points.size() < 3 || Img.Blank()) return;
     int X0, Y0, X1, Y1;
     Bounds(Img, Points, 1, Clip, X0, Y0, X1, Y1);
     const size_t N = Points.size();
@@ -188,7 +199,7 @@ void FillPolygonPx(TImage& Img, const std::vector<TVec2D>& Points, TColor C, con
 
 void StrokePx(TImage& Img, const std::vector<TVec2D>& Points, double Width, TColor C, bool Closed,
               const TPixelClip& Clip) {
-    if (Points.size() < 2) return;
+    if (Points.size() < 2 || Img.Blank()) return;
     int X0, Y0, X1, Y1;
     Bounds(Img, Points, Width / 2 + 1, Clip, X0, Y0, X1, Y1);
     const size_t Segments = Closed ? Points.size() : Points.size() - 1;
@@ -255,6 +266,7 @@ void TextMetrics(const std::string& Family, int SizePx, int& LineHeight, int& Ba
 
 int DrawTextPx(TImage& Img, const std::string& Family, int SizePx, const std::string& Text1251,
                double X, double Y, TColor C, int Align, const TPixelClip& Clip) {
+    if (Img.Blank()) return 0;
     const TTextImage T = Rasterize(Family, SizePx, Text1251);
     double Left = X;
     if (Align == 1) Left = X - T.Width / 2.0;
@@ -328,6 +340,7 @@ void TCanvas::RoundRect(double X0, double Y0, double X1, double Y1, double Radiu
 }
 
 void TCanvas::Ellipse(double CX, double CY, double RX, double RY, TColor C) {
+    if (Image.Blank()) return;
     const TVec2D Centre = Px(CX, CY);
     const double SX = (PX1 - PX0) / (UX1 - UX0), SY = (PY1 - PY0) / (UY1 - UY0);
     const double AX = RX * SX, AY = RY * SY; // radii in pixels
@@ -368,6 +381,7 @@ void TCanvas::Polyline(const std::vector<TVec2D>& Points, double Width, TColor C
 
 void TCanvas::Text(const std::string& Family, double SizeUnits, const std::string& Text1251, double CX,
                    double CY, TColor C) {
+    if (Image.Blank()) return;
     const int SizePx = std::max(4, int(std::lround(SizeUnits * (PY1 - PY0) / (UY1 - UY0))));
     int LineHeight = 0, Baseline = 0;
     TextMetrics(Family, SizePx, LineHeight, Baseline);

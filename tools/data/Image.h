@@ -22,6 +22,10 @@ TColor Gray(double V);
 class TImage {
 public:
     TImage(int Width, int Height, TColor Fill = {0, 0, 0, 1});
+    // A picture that keeps its size but holds no pixels and ignores all painting: for building
+    // models only for their shape, with the same texture layout.
+    static TImage Blank(int Width, int Height);
+    bool Blank() const { return Pixels.empty(); }
     int Width() const { return W; }
     int Height() const { return H; }
     TColor Get(int X, int Y) const;
@@ -46,11 +50,15 @@ private:
 // ---- Deterministic noise (the same numbers on every machine and every run) ----
 uint32_t Hash(int X, int Y, uint32_t Seed);
 double Random01(int X, int Y, uint32_t Seed); // in [0, 1)
-// Smooth value noise in [0, 1] over a lattice of cells of size 1, periodic with Period cells in
-// both directions (so a picture that spans whole periods tiles).
-double ValueNoise(double X, double Y, int Period, uint32_t Seed);
+// Smooth value noise in [0, 1] over a lattice of cells of size 1, periodic with PeriodX cells
+// along x and PeriodY along y (so a picture that spans whole periods tiles).
+double ValueNoise(double X, double Y, int PeriodX, int PeriodY, uint32_t Seed);
 // Sum of Octaves noise layers, each twice as fine and Gain times as strong; in [0, 1].
-double Fractal(double X, double Y, int Period, int Octaves, double Gain, uint32_t Seed);
+double Fractal(double X, double Y, int PeriodX, int PeriodY, int Octaves, double Gain, uint32_t Seed);
+// The same period both ways.
+inline double Fractal(double X, double Y, int Period, int Octaves, double Gain, uint32_t Seed) {
+    return Fractal(X, Y, Period, Period, Octaves, Gain, Seed);
+}
 
 // ---- Painting in pixel coordinates (anti-aliased over about one pixel) ----
 struct TPixelClip {

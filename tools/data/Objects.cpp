@@ -52,15 +52,16 @@ TColor Cardboard(TColor Base, double X, double Y, uint32_t Seed) {
     return Shade(Base, 1.0 + Fibre * 0.14);
 }
 
-void BuildObjects(TContent& Content) {
+void BuildObjects(TContent& Content, bool Paint) {
     for (const TObjectRecipe& R : RECIPES) {
         const std::string Name = OBJECT_KINDS[R.Kind].Model;
         TModel Model(Name + ".mdl");
-        TImage Texture(R.TextureWidth > 0 ? R.TextureWidth : 1, R.TextureHeight > 0 ? R.TextureHeight : 1,
-                       Gray(0.5));
+        const bool Own = R.TextureWidth > 0;
+        TImage Texture = Paint && Own ? TImage(R.TextureWidth, R.TextureHeight, Gray(0.5))
+                                      : TImage::Blank(std::max(R.TextureWidth, 1), std::max(R.TextureHeight, 1));
         R.Build(Model, Texture);
         Content.Models.push_back({"meshes/" + Name + ".mdl", std::move(Model)});
-        if (R.TextureWidth > 0)
+        if (Paint && Own)
             Content.Pictures.push_back({"textures/objects/" + Name + ".jpg", std::move(Texture), TPictureFormat::Jpeg});
     }
 }

@@ -52,15 +52,15 @@ TImage PaintTable() {
     Img.Fill(0, 0, N, N, [&](double X, double Y) {
         const double U = X / N, V = Y / N;
         const double Sweep = (Fractal(U * SWEEP_CELLS, V * SWEEP_CELLS, SWEEP_CELLS, 3, 0.5, 201) - 0.5) * 5.0;
-        const double Wobble = (Fractal(U * WOBBLE_CELLS, V * WOBBLE_CELLS * 2, WOBBLE_CELLS, 2, 0.5, 203) - 0.5) * 0.6;
+        const double Wobble = (Fractal(U * WOBBLE_CELLS, V * WOBBLE_CELLS * 2, WOBBLE_CELLS, WOBBLE_CELLS * 2, 2, 0.5, 203) - 0.5) * 0.6;
         const double Phase = V * GRAIN_LINES + Sweep + Wobble;
         const double Ring = Phase - std::floor(Phase);
         // Some late-wood lines strong, some faint, a few doubled.
-        const double Strength = Fractal(U * 4, Phase / GRAIN_LINES * 8, 4, 2, 0.5, 211);
+        const double Strength = Fractal(U * 4, Phase / GRAIN_LINES * 8, 4, 8, 2, 0.5, 211);
         const double LateWood = std::exp(-std::pow((Ring - 0.5) / 0.05, 2)) * (0.2 + 0.8 * Strength) +
                                 std::exp(-std::pow((Ring - 0.62) / 0.03, 2)) * 0.35 * Strength;
         const double Band = 0.5 + 0.5 * std::sin(2 * PI * Phase);
-        const double Fibre = Fractal(U * 128, V * 16, 128, 2, 0.5, 205) - 0.5;
+        const double Fibre = Fractal(U * 128, V * 16, 128, 16, 2, 0.5, 205) - 0.5;
         const double Tone = Fractal(U * 2, V * 2, 2, 2, 0.5, 207) - 0.5;
         TColor C = Mix(Light, Mid, Clamp01(0.3 + 0.3 * Band + Tone * 0.9));
         C = Mix(C, Dark, Clamp01(LateWood * 0.5 + Fibre * 0.2));
@@ -79,7 +79,7 @@ TImage PaintConsole() {
     const TColor Base = Hex("#8ea3c2");
     Img.Fill(0, 0, N, N, [&](double X, double Y) {
         const double U = X / N, V = Y / N;
-        const double Brush = Fractal(U * 64, V * 2, 64, 3, 0.6, 301);
+        const double Brush = Fractal(U * 64, V * 2, 64, 2, 3, 0.6, 301);
         const double Cloud = Fractal(U * 4, V * 4, 4, 3, 0.5, 303);
         double L = 0.86 + (Brush - 0.5) * 0.14 + (Cloud - 0.5) * 0.16;
         const double PU = std::fmod(U * PANELS, 1.0), PV = std::fmod(V * PANELS, 1.0);

@@ -42,12 +42,15 @@ int Usage(const std::string& Fault) {
     return 2;
 }
 
-TContent BuildContent() {
+// Everything, or only the desk objects' shapes (all a single track needs to be checked).
+TContent BuildContent(bool Everything) {
     TContent C;
-    BuildCars(C);
-    BuildObjects(C);
-    BuildSurfaces(C);
-    BuildButtons(C);
+    if (Everything) BuildCars(C);
+    BuildObjects(C, Everything);
+    if (Everything) {
+        BuildSurfaces(C);
+        BuildButtons(C);
+    }
     return C;
 }
 
@@ -112,7 +115,7 @@ int Run(const TOptions& O) {
     // The map loader asks the engine for textures; the headless engine answers without a display.
     THeadlessEngine Headless;
     UseEngine(&Headless);
-    const TContent Content = BuildContent();
+    const TContent Content = BuildContent(O.Track.empty());
     const TFootprints Footprints = FootprintsOf(Content);
 
     if (!O.Track.empty()) {
