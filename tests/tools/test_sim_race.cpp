@@ -75,7 +75,7 @@ TEST_F(SimRace, CarsStandOnTheGridUntilTheCountdownEnds) {
         const TRow& LastStill = At(Rows, START_UPDATE, Car);
         EXPECT_EQ(LastStill.X, Grid.X) << "car " << Car;
         EXPECT_EQ(LastStill.Y, Grid.Y) << "car " << Car;
-        EXPECT_EQ(Grid.Speed, 0) << "car " << Car;
+        EXPECT_EQ(LastStill.Rx, Grid.Rx) << "car " << Car;
     }
     int Moved = 0;
     for (int Car = 1; Car < CAR_COUNT; ++Car)

@@ -1,0 +1,165 @@
+// Whole races on every track of the game, run with marvolin-sim race: every computer car gets
+// round every track, and a long scripted race gives the same trace, bit for bit, on every run and
+// with every compiler.
+//
+// Regenerating the race hashes (after an intended change of a track, of the car code or of the
+// race manager): run
+//     MARVOLIN_PRINT_RACE_HASHES=1 ./test_tools --gtest_filter='RaceHashes.*'
+// in the build folder and paste the printed table over RACE_HASHES below. Both builds of
+// scripts/test.sh (g++, and clang++ with sanitizers) must then agree with it.
+#include "SimRaceRun.h"
+
+#include "engine/Files.h"
+#include "world/dMap.h"
+
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace simrace;
+
+namespace {
+
+// --- Every track can be raced ------------------------------------------------------------------
+
+// The slowest average a computer car may drive and still count as getting round: two sevenths of
+// the top speed of 14 world units per update (a car that keeps to the road averages about 12).
+constexpr double MIN_AVERAGE_SPEED = 4; // world units per update
+
+double LoopLength(const TMapData& Track) {
+    double Length = 0;
+    for (size_t I = 0; I < Track.Points.size(); ++I) {
+        const TVec3& A = Track.Points[I].Pos;
+        const TVec3& B = Track.Points[(I + 1) % Track.Points.size()].Pos;
+        Length += std::hypot(double(B.x) - A.x, double(B.y) - A.y);
+    }
+    return Length;
+}
+
+// Where a car lost the most time: the road point it stood nearest to for the longest unbroken
+// run of updates, and where it stood then.
+std::string WhereItStuck(const std::vector<TRow>& Rows, int Car) {
+    long BestRun = 0, Run = 0;
+    const TRow* Best = nullptr;
+    const TRow* Previous = nullptr;
+    for (const TRow& R : Rows) {
+        if (R.Car != Car || R.Update <= START_UPDATE) continue;
+        Run = Previous && Previous->RoadPoint == R.RoadPoint ? Run + 1 : 1;
+        if (Run > BestRun) {
+            BestRun = Run;
+            Best = &R;
+        }
+        Previous = &R;
+    }
+    if (!Best) return "no update after the start";
+    char Text[200];
+    std::snprintf(Text, sizeof Text,
+                  "longest at road point %d: %ld updates, up to update %ld at (%.1f, %.1f)",
+                  Best->RoadPoint, BestRun, Best->Update, Best->X, Best->Y);
+    return Text;
+}
+
+using EveryTrack = TSimRaceTest;
+
+TEST_F(EveryTrack, AllComputerCarsCompleteTheLapsWithTheIdlePlayerOnTheGrid) {
+    for (int Number = 1; Number <= MAP_COUNT; ++Number) {
+        SCOPED_TRACE("map" + std::to_string(Number));
+        const std::string File = MapFile(Number);
+        ASSERT_TRUE(FileExists(File)) << File << " is written by the content generator";
+        const TMapData Track = ParseMap(ReadWholeFile(File), File);
+        const double Length = LoopLength(Track);
+        const long Limit =
+            START_UPDATE + long(std::ceil(Track.LapCount * Length / MIN_AVERAGE_SPEED));
+        ASSERT_EQ(Run({"race", File, "--updates", std::to_string(Limit), "--trace", TracePath()}),
+                  0)
+            << Err;
+        std::vector<TRow> Rows;
+        ASSERT_TRUE(ParseRows(SplitLines(Slurp(TracePath())), Rows));
+        ASSERT_EQ(Rows.size(), size_t(Limit + 1) * CAR_COUNT);
+        for (int Car = 1; Car < CAR_COUNT; ++Car) {
+            long FinishedAt = -1;
+            for (const TRow& R : Rows)
+                if (R.Car == Car && R.Finished) {
+                    FinishedAt = R.Update;
+                    break;
+                }
+            const TRow& Last = Rows[size_t(Limit) * CAR_COUNT + size_t(Car)];
+            EXPECT_GE(FinishedAt, 0)
+                << "car " << Car << " did " << Last.Laps << " of " << Track.LapCount
+                << " laps in " << Limit << " updates (track " << long(Length)
+                << " units long); it ended at road point " << Last.RoadPoint << " ("
+                << Last.X << ", " << Last.Y << "); " << WhereItStuck(Rows, Car);
+        }
+    }
+}
+
+// --- The same race every time ------------------------------------------------------------------
+
+// A long race with the player at the wheel: off the line, weaving, braking, sliding.
+const char* const PLAYER_SCRIPT = "0 -\n"
+                                  "124 W\n"
+                                  "300 WA\n"
+                                  "340 W\n"
+                                  "520 WD\n"
+                                  "560 W\n"
+                                  "800 W_\n"
+                                  "830 S\n"
+                                  "900 WA\n"
+                                  "1000 W\n"
+                                  "1500 WD\n"
+                                  "1540 W\n"
+                                  "2200 SA\n"
+                                  "2260 W\n"
+                                  "3000 WAD\n"
+                                  "3100 W\n";
+constexpr int HASHED_UPDATES = 5000;
+
+// FNV-1a of the whole trace of the scripted race on map1 ... map11, driving car model 3.
+const uint64_t RACE_HASHES[MAP_COUNT] = {
+    0x0afb6c2625538419ull, // map1
+    0x6d577fd1f4a31d30ull, // map2
+    0x4c15af23cd273afbull, // map3
+    0x770fa54aeb2e1fb1ull, // map4
+    0x3e5f440d4163469bull, // map5
+    0x77eab3e942fa40f7ull, // map6
+    0x3262e0bf161eb1a9ull, // map7
+    0x5ce4d5319da501b9ull, // map8
+    0xcd71fe0a05beae41ull, // map9
+    0xaebd42ad3c5dd3d4ull, // map10
+    0x464fa29fe2671fceull, // map11
+};
+
+class RaceHashes : public TSimRaceTest {
+protected:
+    uint64_t HashOf(int Number, const std::string& Keys) {
+        EXPECT_EQ(Run({"race", MapFile(Number), "--car", "3", "--keys", Keys, "--updates",
+                       std::to_string(HASHED_UPDATES), "--trace", TracePath()}),
+                  0)
+            << Err;
+        return Fnv1a(Slurp(TracePath()));
+    }
+};
+
+TEST_F(RaceHashes, ScriptedRaceOnEveryTrackIsTheSameEveryTimeAndWithEveryCompiler) {
+    const std::string Keys = Write("keys", PLAYER_SCRIPT);
+    const bool Print = std::getenv("MARVOLIN_PRINT_RACE_HASHES") != nullptr;
+    if (Print) std::printf("const uint64_t RACE_HASHES[MAP_COUNT] = {\n");
+    for (int Number = 1; Number <= MAP_COUNT; ++Number) {
+        SCOPED_TRACE("map" + std::to_string(Number));
+        ASSERT_TRUE(FileExists(MapFile(Number))) << "written by the content generator";
+        const uint64_t First = HashOf(Number, Keys);
+        const uint64_t Second = HashOf(Number, Keys);
+        EXPECT_EQ(First, Second) << "two runs of one race differ";
+        if (Print) {
+            std::printf("    0x%016" PRIx64 "ull, // map%d\n", First, Number);
+            continue;
+        }
+        EXPECT_EQ(First, RACE_HASHES[Number - 1])
+            << "the race differs from the stored one; if a track or the car code changed on "
+               "purpose, regenerate the hashes (see the top of this file)";
+    }
+    if (Print) std::printf("};\n");
+}
+
+} // namespace
