@@ -35,6 +35,18 @@ int First1251OfUtf8(const char* Text) {
     return ByteOf1251(C);
 }
 
+// A full-screen window starts at the display's corner: without a window manager (a virtual X
+// server) nothing else would move it there, and its picture would hang off the screen.
+SDL_Window* CreateWindow(Uint32 Flags) {
+    int X = SDL_WINDOWPOS_CENTERED, Y = SDL_WINDOWPOS_CENTERED;
+    SDL_Rect Display{};
+    if ((Flags & SDL_WINDOW_FULLSCREEN) && SDL_GetDisplayBounds(0, &Display) == 0) {
+        X = Display.x;
+        Y = Display.y;
+    }
+    return SDL_CreateWindow("Marvolin", X, Y, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, Flags);
+}
+
 int GLMajorVersion(const char* Version) {
     int Major = 0;
     if (Version) std::sscanf(Version, "%d", &Major);
@@ -84,8 +96,7 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
 
     Uint32 Flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
     Flags |= Options.Windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_FULLSCREEN_DESKTOP;
-    Window_ = SDL_CreateWindow("Marvolin", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, Flags);
+    Window_ = CreateWindow(Flags);
     if (!Window_) {
         exLog(std::string("error: no window: ") + SDL_GetError());
         return false;
@@ -97,8 +108,7 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
         SDL_DestroyWindow(Window_);
         SDL_GL_ResetAttributes();
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-        Window_ = SDL_CreateWindow("Marvolin", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, Flags);
+        Window_ = CreateWindow(Flags);
         Context = Window_ ? SDL_GL_CreateContext(Window_) : nullptr;
     }
     if (!Context) {
@@ -455,11 +465,15 @@ void TSdlEngine::ApplyWindowMode(bool FullScreen) {
     const bool IsFull = (SDL_GetWindowFlags(Window_) & SDL_WINDOW_FULLSCREEN) != 0;
     if (FullScreen == IsFull) return;
     if (FullScreen) {
+        SDL_Rect Display{};
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(Window_)), &Display) == 0)
+            SDL_SetWindowPosition(Window_, Display.x, Display.y);
         if (SDL_SetWindowFullscreen(Window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
             exLog(std::string("warning: cannot go full screen: ") + SDL_GetError());
     } else {
         SDL_SetWindowFullscreen(Window_, 0);
         SDL_SetWindowSize(Window_, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
+        SDL_SetWindowPosition(Window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
 }
 
