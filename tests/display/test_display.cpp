@@ -94,7 +94,8 @@ public:
     }
 };
 
-[[maybe_unused]] const auto* const Registered = ::testing::AddGlobalTestEnvironment(new TDisplayEnvironment);
+[[maybe_unused]] const auto* const Registered =
+    ::testing::AddGlobalTestEnvironment(new TDisplayEnvironment);
 
 std::string ReadText(const fs::path& File) {
     std::ifstream In(File);
@@ -254,7 +255,8 @@ TEST_F(DisplayTest, Set3DLeavesAnIdentityModelViewMatrixCurrent) {
     EXPECT_EQ(Mode, GL_MODELVIEW);
     float M[16];
     EngineGL.GetFloatv(GL_MODELVIEW_MATRIX, M);
-    for (int I = 0; I < 16; ++I) EXPECT_EQ(M[I], I % 5 == 0 ? 1.0f : 0.0f) << "element " << I;
+    for (int I = 0; I < 16; ++I)
+        EXPECT_EQ(M[I], I % 5 == 0 ? 1.0f : 0.0f) << "element " << I;
 }
 
 TEST_F(DisplayTest, TwoDimensionalDrawingAtDepthZeroCoversTheThreeDimensionalScene) {
@@ -337,9 +339,10 @@ TEST_F(DisplayTest, RunLengthEncodedTgaKeepsItsAlpha) {
 
 TEST_F(DisplayTest, JpegTextureLoads) {
     std::vector<unsigned char> Pixels;
-    for (int I = 0; I < 16 * 16; ++I) Pixels.insert(Pixels.end(), {255, 128, 0});
-    ASSERT_TRUE(stbi_write_jpg((WriteImageFolder() / "orange.jpg").c_str(), 16, 16, 3,
-                               Pixels.data(), 95));
+    for (int I = 0; I < 16 * 16; ++I)
+        Pixels.insert(Pixels.end(), {255, 128, 0});
+    ASSERT_TRUE(
+        stbi_write_jpg((WriteImageFolder() / "orange.jpg").c_str(), 16, 16, 3, Pixels.data(), 95));
     const int Texture = Engine->Textures()->Load(GameName("Orange.Jpg"), 0, 1, 0);
     Engine->Textures()->Enable(Texture, 0);
     TexturedRect(0, 0, 64, 64);
@@ -382,14 +385,14 @@ TEST_F(DisplayTest, TextureFromMemoryDrawsAndWrongSizesGiveThePlaceholder) {
         Pixels[I + 2] = 100;
         Pixels[I + 3] = 255;
     }
-    const int Texture = Engine->Textures()->Create("DefaultBlur.tga", 4, GL_RGBA, 64, 64,
-                                                   Pixels.data(), 0, 1, 0);
+    const int Texture =
+        Engine->Textures()->Create("DefaultBlur.tga", 4, GL_RGBA, 64, 64, Pixels.data(), 0, 1, 0);
     Engine->Textures()->Enable(Texture, 0);
     TexturedRect(0, 0, 64, 64);
     EXPECT_TRUE(Near(PixelAt(30, 30), 0, 200, 100)) << Describe(PixelAt(30, 30));
 
-    const int Wrong = Engine->Textures()->Create("Wrong", 3, GL_RGBA, 64, 64, Pixels.data(), 0,
-                                                 1, 0);
+    const int Wrong =
+        Engine->Textures()->Create("Wrong", 3, GL_RGBA, 64, 64, Pixels.data(), 0, 1, 0);
     Engine->Textures()->Enable(Wrong, 0);
     TexturedRect(0, 0, 64, 64);
     Engine->Textures()->Disable(0);
@@ -487,7 +490,8 @@ TEST_F(DisplayTest, TextWidthIsTheAdvanceTextOutUses) {
 
 TEST_F(DisplayTest, EveryCyrillicLetterDraws) {
     std::string Letters = Win1251("Ёё");
-    for (int B = 0xC0; B <= 0xFF; ++B) Letters += char(B);
+    for (int B = 0xC0; B <= 0xFF; ++B)
+        Letters += char(B);
     for (char Letter : Letters) {
         Engine->Render()->Clear(true, false, false);
         Engine->Render()->TextOut(0, std::string(1, Letter), 10, 10);
@@ -617,8 +621,8 @@ const char* const GreenShader = "A program that paints everything green.\n"
 
 TEST_F(DisplayTest, ShaderProgramDrawsUntilDisabled) {
     WriteShader("green.txt", GreenShader);
-    ASSERT_TRUE(Engine->Shaders()->Load(TempFolder.string() + "\\DATA\\Shaders\\Green.txt",
-                                        "green"));
+    ASSERT_TRUE(
+        Engine->Shaders()->Load(TempFolder.string() + "\\DATA\\Shaders\\Green.txt", "green"));
     const int Program = Engine->Shaders()->Handle();
     EXPECT_NE(Program, 0);
     EngineGL.UseProgram(GLuint(Program));
@@ -739,7 +743,8 @@ TEST_F(DisplayTest, UpdatesNeverRunAheadOfTheClock) {
     for (size_t K = 1; K < UpdateTimes.size(); ++K)
         EXPECT_GE(UpdateTimes[K] - UpdateTimes[0], int(K) * 25 - 1) << "update " << K;
     EXPECT_FALSE(FrameTimes.empty());
-    for (size_t K = 1; K < FrameTimes.size(); ++K) EXPECT_GE(FrameTimes[K], FrameTimes[K - 1]);
+    for (size_t K = 1; K < FrameTimes.size(); ++K)
+        EXPECT_GE(FrameTimes[K], FrameTimes[K - 1]);
     EXPECT_GT(Engine->Render()->FPS(), 0);
     EXPECT_LE(Engine->Render()->FPS(), int(FrameTimes.size()));
 }
@@ -837,16 +842,16 @@ TEST(KeyMap, LettersDigitsAndTheConsoleKeyFollowPhysicalPositions) {
 
 TEST(KeyMap, EditingAndControlKeysGiveTheirWindowsCodes) {
     const std::pair<SDL_Scancode, int> Keys[] = {
-        {SDL_SCANCODE_SPACE, VK_SPACE},      {SDL_SCANCODE_RETURN, VK_RETURN},
-        {SDL_SCANCODE_KP_ENTER, VK_RETURN},  {SDL_SCANCODE_ESCAPE, VK_ESCAPE},
-        {SDL_SCANCODE_TAB, VK_TAB},          {SDL_SCANCODE_BACKSPACE, VK_BACK},
-        {SDL_SCANCODE_DELETE, VK_DELETE},    {SDL_SCANCODE_HOME, VK_HOME},
-        {SDL_SCANCODE_END, VK_END},          {SDL_SCANCODE_LEFT, VK_LEFT},
-        {SDL_SCANCODE_RIGHT, VK_RIGHT},      {SDL_SCANCODE_UP, VK_UP},
-        {SDL_SCANCODE_DOWN, VK_DOWN},        {SDL_SCANCODE_PAGEUP, VK_PRIOR},
-        {SDL_SCANCODE_PAGEDOWN, VK_NEXT},    {SDL_SCANCODE_LSHIFT, VK_SHIFT},
-        {SDL_SCANCODE_RSHIFT, VK_SHIFT},     {SDL_SCANCODE_F1, VK_F1},
-        {SDL_SCANCODE_UNKNOWN, VK_NONE},     {SDL_SCANCODE_MUTE, VK_NONE}};
+        {SDL_SCANCODE_SPACE, VK_SPACE},     {SDL_SCANCODE_RETURN, VK_RETURN},
+        {SDL_SCANCODE_KP_ENTER, VK_RETURN}, {SDL_SCANCODE_ESCAPE, VK_ESCAPE},
+        {SDL_SCANCODE_TAB, VK_TAB},         {SDL_SCANCODE_BACKSPACE, VK_BACK},
+        {SDL_SCANCODE_DELETE, VK_DELETE},   {SDL_SCANCODE_HOME, VK_HOME},
+        {SDL_SCANCODE_END, VK_END},         {SDL_SCANCODE_LEFT, VK_LEFT},
+        {SDL_SCANCODE_RIGHT, VK_RIGHT},     {SDL_SCANCODE_UP, VK_UP},
+        {SDL_SCANCODE_DOWN, VK_DOWN},       {SDL_SCANCODE_PAGEUP, VK_PRIOR},
+        {SDL_SCANCODE_PAGEDOWN, VK_NEXT},   {SDL_SCANCODE_LSHIFT, VK_SHIFT},
+        {SDL_SCANCODE_RSHIFT, VK_SHIFT},    {SDL_SCANCODE_F1, VK_F1},
+        {SDL_SCANCODE_UNKNOWN, VK_NONE},    {SDL_SCANCODE_MUTE, VK_NONE}};
     for (const auto& [Scancode, Key] : Keys)
         EXPECT_EQ(VirtualKeyOfScancode(Scancode), Key) << SDL_GetScancodeName(Scancode);
 }
@@ -898,7 +903,8 @@ TEST(PressQueue, TypedTextGoesToTheLatestPressOnce) {
 
 TEST(PressQueue, DropsPressesBeyondItsLimit) {
     TPressQueue Queue;
-    for (size_t I = 0; I < TPressQueue::MaxWaiting + 10; ++I) Queue.Push('A', 0);
+    for (size_t I = 0; I < TPressQueue::MaxWaiting + 10; ++I)
+        Queue.Push('A', 0);
     EXPECT_EQ(Queue.Waiting(), TPressQueue::MaxWaiting);
 }
 
@@ -944,7 +950,8 @@ TEST(FontRaster, ImageSpansTheLineBoxAndTheAdvance) {
     EXPECT_EQ(Text.Alpha.size(), size_t(Text.Width) * size_t(Text.Height));
     int Below = 0;
     for (int Y = Text.BaselineY + 1; Y < Text.Height; ++Y)
-        for (int X = 0; X < Text.Width; ++X) Below += Text.Alpha[size_t(Y * Text.Width + X)] > 0;
+        for (int X = 0; X < Text.Width; ++X)
+            Below += Text.Alpha[size_t(Y * Text.Width + X)] > 0;
     EXPECT_GT(Below, 0) << "the g's descender";
     EXPECT_GT(RasterizeText("Arial", 32, "gH").Width, Text.Width);
     EXPECT_GT(RasterizeText("No Such Family", 16, "gH").Width, 0) << "a stand-in face";

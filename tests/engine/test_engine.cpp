@@ -132,7 +132,10 @@ TEST(Text1251, TheUnassignedByteAndMissingCharactersBecomeReplacements) {
 
 TEST(Text1251, BrokenUtf8GivesOneQuestionMarkPerBadByte) {
     EXPECT_EQ(Win1251("\xD0"), "?") << "cut short";
-    EXPECT_EQ(Win1251("\xD0" "A"), "?A") << "no continuation byte: the A stays";
+    EXPECT_EQ(Win1251("\xD0"
+                      "A"),
+              "?A")
+        << "no continuation byte: the A stays";
     EXPECT_EQ(Win1251("\x80z"), "?z") << "a stray continuation byte";
     EXPECT_EQ(Win1251("\xFF\xFE"), "??");
     EXPECT_EQ(Win1251("a\xE2\x84"), "a??") << "a three-byte sequence cut after two";
@@ -232,7 +235,8 @@ TEST_F(HeadlessTest, EachPressIsReportedInExactlyOneUpdateInOrder) {
     Engine.QueuePress('A', 'a');
     Engine.QueuePress(VK_RETURN, 13);
     Engine.QueuePress(VK_MOUSE_LEFT);
-    for (int I = 0; I < 4; ++I) Engine.StepUpdate();
+    for (int I = 0; I < 4; ++I)
+        Engine.StepUpdate();
     EXPECT_EQ(Keys, (std::vector<int>{'A', VK_RETURN, VK_MOUSE_LEFT, VK_NONE}));
     EXPECT_EQ(Chars, (std::vector<int>{'a', 13, 0, 0}));
     Engine.QueuePress(VK_ESCAPE);

@@ -26,4 +26,6 @@ std::vector<std::string> EngineGLLoad(void* (*GetProcAddress)(const char* Name))
     return Missing;
 }
 
-void EngineGLClear() { EngineGL = TEngineGLApi(); }
+void EngineGLClear() {
+    EngineGL = TEngineGLApi();
+}

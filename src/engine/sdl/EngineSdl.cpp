@@ -169,7 +169,8 @@ TSdlEngine::~TSdlEngine() {
         }
         if (EngineGL.HasShaders) {
             EngineGL.UseProgram(0);
-            for (auto& [Name, Program] : ShaderService.Programs) EngineGL.DeleteProgram(Program);
+            for (auto& [Name, Program] : ShaderService.Programs)
+                EngineGL.DeleteProgram(Program);
         }
         if (Framebuffer) {
             EngineGL.BindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -288,8 +289,8 @@ void TSdlEngine::Run(int UpdatesPerSecond) {
         const double NowMs = double(ClockMs());
         if (NowMs - NextUpdateMs > MaxCatchUpMs) {
             const long long Dropped = std::llround(std::floor((NowMs - NextUpdateMs) / StepMs));
-            exLog("loop: " + std::to_string(std::llround(NowMs - NextUpdateMs)) +
-                  " ms behind; " + std::to_string(Dropped) + " updates dropped");
+            exLog("loop: " + std::to_string(std::llround(NowMs - NextUpdateMs)) + " ms behind; " +
+                  std::to_string(Dropped) + " updates dropped");
             NextUpdateMs = NowMs;
         }
         while (NowMs >= NextUpdateMs && !QuitRequested) {
@@ -391,13 +392,16 @@ bool TSdlEngine::SaveFrame(const std::string& PngFile) {
 
 void TSdlEngine::HandleEvents() {
     SDL_Event Event;
-    while (SDL_PollEvent(&Event)) HandleEvent(Event);
+    while (SDL_PollEvent(&Event))
+        HandleEvent(Event);
 }
 
 void TSdlEngine::HandleEvent(const SDL_Event& Event) {
     TInputService& In = InputService;
     switch (Event.type) {
-    case SDL_QUIT: Quit(); break;
+    case SDL_QUIT:
+        Quit();
+        break;
     case SDL_WINDOWEVENT:
         // Keys released while another window has the keyboard never report their release here.
         if (Event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) In.ReleaseAll();
@@ -413,7 +417,9 @@ void TSdlEngine::HandleEvent(const SDL_Event& Event) {
         In.Presses.Push(Key, ControlCharOfKey(Key));
         break;
     }
-    case SDL_KEYUP: In.HeldScancodes.erase(int(Event.key.keysym.scancode)); break;
+    case SDL_KEYUP:
+        In.HeldScancodes.erase(int(Event.key.keysym.scancode));
+        break;
     case SDL_TEXTINPUT: {
         const int Char = First1251OfUtf8(Event.text.text);
         if (Char > 0) In.Presses.AttachText(Char);
@@ -436,7 +442,8 @@ void TSdlEngine::HandleEvent(const SDL_Event& Event) {
             std::clamp(In.PendingWheel + Steps, -MaxPendingWheelSteps, MaxPendingWheelSteps);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -499,7 +506,9 @@ void TSdlEngine::TWindowService::ShowCursor(bool Show) {
 
 // ---- entry points ------------------------------------------------------------------------------
 
-void exSetOptions(const TEngineOptions& Options) { PendingOptions = Options; }
+void exSetOptions(const TEngineOptions& Options) {
+    PendingOptions = Options;
+}
 
 TEngine* exInit(const std::string& LogFile, int) {
     if (TSdlEngine::Running) return TSdlEngine::Running;

@@ -41,8 +41,12 @@ struct TFreeType {
 };
 
 // 26.6 fixed point to whole pixels.
-int RoundPx(FT_Pos Value) { return int((Value + 32) >> 6); }
-int CeilPx(FT_Pos Value) { return int((Value + 63) >> 6); }
+int RoundPx(FT_Pos Value) {
+    return int((Value + 32) >> 6);
+}
+int CeilPx(FT_Pos Value) {
+    return int((Value + 63) >> 6);
+}
 
 TFontFace::TGlyph RenderGlyph(FT_Face Face, char32_t CodePoint) {
     TFontFace::TGlyph Glyph;
@@ -91,7 +95,9 @@ TFontFace::TGlyph RenderGlyph(FT_Face Face, char32_t CodePoint) {
 #endif
 #endif
 #ifdef MARVOLIN_LEAK_CHECKED
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
 #endif
 
 std::string FindFontFile(const std::string& Family) {
@@ -169,6 +175,7 @@ TFontFace::~TFontFace() = default;
 
 int TFontFace::Advance(const std::string& Text) const {
     int Width = 0;
-    for (char Ch : Text) Width += Glyphs[uint8_t(Ch)].AdvancePx;
+    for (char Ch : Text)
+        Width += Glyphs[uint8_t(Ch)].AdvancePx;
     return Width;
 }

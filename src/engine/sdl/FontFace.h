@@ -20,10 +20,10 @@ public:
     static constexpr int MaxSizePx = 128;
 
     struct TGlyph {
-        int Width = 0, Height = 0; // of the coverage bitmap, pixels
-        int Left = 0;              // from the pen position to the bitmap's left edge, pixels
-        int Top = 0;               // from the baseline up to the bitmap's top edge, pixels
-        int AdvancePx = 0;         // how far the pen moves after the glyph
+        int Width = 0, Height = 0;  // of the coverage bitmap, pixels
+        int Left = 0;               // from the pen position to the bitmap's left edge, pixels
+        int Top = 0;                // from the baseline up to the bitmap's top edge, pixels
+        int AdvancePx = 0;          // how far the pen moves after the glyph
         std::vector<uint8_t> Alpha; // Width x Height coverage, row-major, top row first
     };
 

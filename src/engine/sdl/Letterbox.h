@@ -6,7 +6,8 @@ struct TScreenRect {
 };
 
 // The largest rectangle of the game screen's aspect that fits an output of OutputWidth x
-// OutputHeight pixels, centred (black bars fill the rest). An empty output gives an empty rectangle.
+// OutputHeight pixels, centred (black bars fill the rest). An empty output gives an empty
+// rectangle.
 TScreenRect FitGameScreen(int OutputWidth, int OutputHeight);
 
 // A point of the output (in the same pixels as Picture) in game screen pixels, clamped to the game

@@ -100,8 +100,8 @@ void TSdlEngine::TRenderService::TextOut(int Font, const std::string& Text, floa
     if (EngineGL.HasShaders) EngineGL.GetIntegerv(GL_CURRENT_PROGRAM, &Program);
     // Enables of every unit, blending, the active unit with every unit's binding and texture
     // environment, depth test and writes, the current colour and texture coordinate, polygon mode.
-    EngineGL.PushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT |
-                        GL_DEPTH_BUFFER_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT);
+    EngineGL.PushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT | GL_DEPTH_BUFFER_BIT |
+                        GL_CURRENT_BIT | GL_POLYGON_BIT);
     if (Program) EngineGL.UseProgram(0);
     for (int Unit = Owner->TextureService.UnitCount - 1; Unit >= 1; --Unit) {
         EngineGL.ActiveTexture(GLenum(GL_TEXTURE0 + Unit));
@@ -157,8 +157,7 @@ void TSdlEngine::TRenderService::TextOut(int Font, const std::string& Text, floa
 // ---- spaces and clearing -----------------------------------------------------------------------
 
 void TSdlEngine::TRenderService::Clear(bool Colour, bool Depth, bool Stencil) {
-    const GLbitfield Mask = (Colour ? GL_COLOR_BUFFER_BIT : 0) |
-                            (Depth ? GL_DEPTH_BUFFER_BIT : 0) |
+    const GLbitfield Mask = (Colour ? GL_COLOR_BUFFER_BIT : 0) | (Depth ? GL_DEPTH_BUFFER_BIT : 0) |
                             (Stencil ? GL_STENCIL_BUFFER_BIT : 0);
     if (!Mask) return;
     // Write masks and the scissor box would keep parts uncleared: clear the whole frame.
@@ -207,6 +206,7 @@ void TSdlEngine::TRenderService::Set2D(float X, float Y, float Width, float Heig
 
 int TSdlEngine::TRenderService::FPS() {
     const int64_t Now = Owner->ClockMs();
-    while (!FrameTimes.empty() && FrameTimes.front() <= Now - FpsWindowMs) FrameTimes.pop_front();
+    while (!FrameTimes.empty() && FrameTimes.front() <= Now - FpsWindowMs)
+        FrameTimes.pop_front();
     return int(FrameTimes.size());
 }

@@ -24,7 +24,8 @@ std::string InfoLog(GLuint Object, bool IsProgram) {
     else
         EngineGL.GetShaderInfoLog(Object, Length, &Written, Log.data());
     Log.resize(size_t(std::max<GLsizei>(0, Written)));
-    while (!Log.empty() && (Log.back() == '\n' || Log.back() == '\r')) Log.pop_back();
+    while (!Log.empty() && (Log.back() == '\n' || Log.back() == '\r'))
+        Log.pop_back();
     return Log;
 }
 

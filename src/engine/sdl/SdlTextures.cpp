@@ -18,22 +18,31 @@ constexpr int PlaceholderSquarePx = 8;
 int ComponentsOfFormat(int Format) {
     switch (Format) {
     case GL_RGBA:
-    case GL_BGRA: return 4;
+    case GL_BGRA:
+        return 4;
     case GL_RGB:
-    case GL_BGR: return 3;
-    case GL_LUMINANCE_ALPHA: return 2;
+    case GL_BGR:
+        return 3;
+    case GL_LUMINANCE_ALPHA:
+        return 2;
     case GL_LUMINANCE:
-    case GL_ALPHA: return 1;
-    default: return 0;
+    case GL_ALPHA:
+        return 1;
+    default:
+        return 0;
     }
 }
 
 GLint InternalFormatOf(int Format) {
     switch (ComponentsOfFormat(Format)) {
-    case 4: return GL_RGBA8;
-    case 3: return GL_RGB8;
-    case 2: return GL_LUMINANCE8_ALPHA8;
-    default: return Format == GL_ALPHA ? GL_ALPHA8 : GL_LUMINANCE8;
+    case 4:
+        return GL_RGBA8;
+    case 3:
+        return GL_RGB8;
+    case 2:
+        return GL_LUMINANCE8_ALPHA8;
+    default:
+        return Format == GL_ALPHA ? GL_ALPHA8 : GL_LUMINANCE8;
     }
 }
 
@@ -112,8 +121,7 @@ int TSdlEngine::TTextureService::Load(const std::string& FileName, int, int, int
 }
 
 int TSdlEngine::TTextureService::Create(const std::string& Name, int Components, int Format,
-                                        int Width, int Height, const void* Pixels, int, int,
-                                        int) {
+                                        int Width, int Height, const void* Pixels, int, int, int) {
     const int FormatComponents = ComponentsOfFormat(Format);
     std::string Fault;
     if (!Pixels)

@@ -6,10 +6,13 @@ namespace {
 
 std::string TrimmedLower(const std::string& Line) {
     size_t Begin = 0, End = Line.size();
-    while (Begin < End && std::isspace(static_cast<unsigned char>(Line[Begin]))) ++Begin;
-    while (End > Begin && std::isspace(static_cast<unsigned char>(Line[End - 1]))) --End;
+    while (Begin < End && std::isspace(static_cast<unsigned char>(Line[Begin])))
+        ++Begin;
+    while (End > Begin && std::isspace(static_cast<unsigned char>(Line[End - 1])))
+        --End;
     std::string Out = Line.substr(Begin, End - Begin);
-    for (char& C : Out) C = char(std::tolower(static_cast<unsigned char>(C)));
+    for (char& C : Out)
+        C = char(std::tolower(static_cast<unsigned char>(C)));
     return Out;
 }
 
