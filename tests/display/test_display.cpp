@@ -816,6 +816,42 @@ TEST_F(DisplayTest, ClosingTheWindowQuits) {
     EXPECT_TRUE(UpdateTimes.empty());
 }
 
+// Stops the engine and starts a new one with these options (and a fresh log).
+void RestartEngine(const TEngineOptions& Options) {
+    KeepLoadedLibrariesResident();
+    delete Engine;
+    exSetOptions(Options);
+    Engine = exInit(LogFile.string(), 0);
+}
+
+TEST_F(DisplayTest, RestartedEngineSavesFramesAndQuitsByItselfAsItsOptionsSay) {
+    const fs::path Frames = TempFolder / "frames";
+    TEngineOptions Options;
+    Options.Windowed = true;
+    Options.SaveFrameEveryMs = 100;
+    Options.SaveFrameFolder = Frames.string();
+    Options.QuitAfterMs = 600;
+    RestartEngine(Options);
+    ASSERT_NE(Engine, nullptr);
+    ClearRecords();
+    Engine->SetCallback(CALLBACK_UPDATE, RecordUpdate);
+    Engine->SetCallback(CALLBACK_RENDER, RecordFrame);
+    Engine->Run(40); // returns with no Quit of its own
+    EXPECT_GE(Engine->Time(), 600);
+    int Saved = 0;
+    for (const auto& Entry : fs::directory_iterator(Frames)) {
+        const std::string Name = Entry.path().filename().string();
+        EXPECT_EQ(Name.size(), std::string("frame_00000000.png").size()) << Name;
+        EXPECT_EQ(Name.rfind("frame_", 0), 0u) << Name;
+        ++Saved;
+    }
+    EXPECT_GE(Saved, 2);
+    EXPECT_LE(Saved, 7) << "one every 100 ms of 600 at most, and the first frame";
+
+    RestartEngine(TEngineOptions{true}); // the plain window again for the tests that follow
+    ASSERT_NE(Engine, nullptr);
+}
+
 TEST_F(DisplayTest, WindowReportsTheGameScreenAndTakesTheGamesModeAndCaption) {
     Engine->Window()->SetMode(true, 1024, 768, 32, 75); // stays a window: the tests asked for one
     Engine->Window()->SetCaption("PELTA", 0);
