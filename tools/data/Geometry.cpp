@@ -104,6 +104,18 @@ int TModel::TexCoord(double U, double V) {
     return int(UVs.size()) - 1;
 }
 
+std::vector<int> TModel::Vertices(std::initializer_list<TVecD> Local) {
+    std::vector<int> R;
+    for (const TVecD& P : Local) R.push_back(Vertex(P));
+    return R;
+}
+
+std::vector<int> TModel::TexCoords(std::initializer_list<TVec2D> List) {
+    std::vector<int> R;
+    for (const TVec2D& T : List) R.push_back(TexCoord(T));
+    return R;
+}
+
 void TModel::BeginFace() { ++FaceNumber; }
 
 void TModel::Triangle(int A, int B, int C, int TA, int TB, int TC) {
@@ -247,8 +259,8 @@ std::vector<std::array<int, 3>> TriangulateOutline(const TOutline& Outline) {
 void AddFlatQuad(TModel& M, TVecD A, TVecD B, TVecD C, TVecD D, TVec2D TA, TVec2D TB, TVec2D TC,
                  TVec2D TD) {
     M.BeginFace();
-    M.Quad(M.Vertex(A), M.Vertex(B), M.Vertex(C), M.Vertex(D), M.TexCoord(TA), M.TexCoord(TB),
-           M.TexCoord(TC), M.TexCoord(TD));
+    const std::vector<int> V = M.Vertices({A, B, C, D}), T = M.TexCoords({TA, TB, TC, TD});
+    M.Quad(V[0], V[1], V[2], V[3], T[0], T[1], T[2], T[3]);
 }
 
 namespace {
@@ -343,8 +355,9 @@ void Band(TModel& M, const TOutline& Lower, double ZL, const TOutline& Upper, do
         const bool Last = K + 1 == N;
         const double F1 = Last ? 1.0 : F + (Along[A + 1] - Along[A]) / Along[N];
         const std::pair<int, int> Next = Last && !Hard[B] ? First : Column(B);
-        M.Quad(Cur.first, Next.first, Next.second, Cur.second, M.TexCoord(UVOf(A, F, false)),
-               M.TexCoord(UVOf(B, F1, false)), M.TexCoord(UVOf(B, F1, true)), M.TexCoord(UVOf(A, F, true)));
+        const std::vector<int> T =
+            M.TexCoords({UVOf(A, F, false), UVOf(B, F1, false), UVOf(B, F1, true), UVOf(A, F, true)});
+        M.Quad(Cur.first, Next.first, Next.second, Cur.second, T[0], T[1], T[2], T[3]);
         Cur = Next;
         F = F1;
     }
@@ -413,15 +426,16 @@ void AddLathe(TModel& M, const std::vector<TVec2D>& Profile, int Segments, const
             const bool LowApex = Lower.size() == 1, UpApex = Upper.size() == 1;
             if (LowApex && UpApex) break;
             if (LowApex) { // the quad's first triangle with its two lower corners in one
-                M.Triangle(Lower[0], Upper[size_t(JN)], Upper[size_t(J)], M.TexCoord(UV(AM, F0, L0)),
-                           M.TexCoord(UV(A1, F1, U1)), M.TexCoord(UV(A0, F1, U0)));
+                const std::vector<int> T = M.TexCoords({UV(AM, F0, L0), UV(A1, F1, U1), UV(A0, F1, U0)});
+                M.Triangle(Lower[0], Upper[size_t(JN)], Upper[size_t(J)], T[0], T[1], T[2]);
             } else if (UpApex) {
-                M.Triangle(Lower[size_t(J)], Lower[size_t(JN)], Upper[0], M.TexCoord(UV(A0, F0, L0)),
-                           M.TexCoord(UV(A1, F0, L1)), M.TexCoord(UV(AM, F1, U0)));
+                const std::vector<int> T = M.TexCoords({UV(A0, F0, L0), UV(A1, F0, L1), UV(AM, F1, U0)});
+                M.Triangle(Lower[size_t(J)], Lower[size_t(JN)], Upper[0], T[0], T[1], T[2]);
             } else {
-                M.Quad(Lower[size_t(J)], Lower[size_t(JN)], Upper[size_t(JN)], Upper[size_t(J)],
-                       M.TexCoord(UV(A0, F0, L0)), M.TexCoord(UV(A1, F0, L1)), M.TexCoord(UV(A1, F1, U1)),
-                       M.TexCoord(UV(A0, F1, U0)));
+                const std::vector<int> T =
+                    M.TexCoords({UV(A0, F0, L0), UV(A1, F0, L1), UV(A1, F1, U1), UV(A0, F1, U0)});
+                M.Quad(Lower[size_t(J)], Lower[size_t(JN)], Upper[size_t(JN)], Upper[size_t(J)], T[0], T[1],
+                       T[2], T[3]);
             }
         }
         // A crease at profile point I: the next span starts a new face with a ring of its own.
@@ -484,9 +498,10 @@ void AddTube(TModel& M, const std::vector<TVecD>& Path, double Radius, int Sides
             const int JN = (J + 1) % Sides;
             const double U0 = double(J) / Sides, U1 = double(J + 1) / Sides;
             // Round the ring first, then along the path: outwards.
-            M.Quad(Rings[I][size_t(J)], Rings[I][size_t(JN)], Rings[K][size_t(JN)], Rings[K][size_t(J)],
-                   M.TexCoord(Region.U(U0), Region.V(V0)), M.TexCoord(Region.U(U1), Region.V(V0)),
-                   M.TexCoord(Region.U(U1), Region.V(V1)), M.TexCoord(Region.U(U0), Region.V(V1)));
+            const std::vector<int> T = M.TexCoords({{Region.U(U0), Region.V(V0)}, {Region.U(U1), Region.V(V0)},
+                                                    {Region.U(U1), Region.V(V1)}, {Region.U(U0), Region.V(V1)}});
+            M.Quad(Rings[I][size_t(J)], Rings[I][size_t(JN)], Rings[K][size_t(JN)], Rings[K][size_t(J)], T[0], T[1],
+                   T[2], T[3]);
         }
     }
     if (Closed) return;
@@ -549,9 +564,9 @@ void AddSheet(TModel& M, double X0, double Y0, double X1, double Y1, int Nx, int
         }
         for (int S = 0; S < W.Steps; ++S) {
             const double F0 = double(S) / W.Steps, F1 = double(S + 1) / W.Steps;
-            M.Quad(Lo[size_t(S)], Lo[size_t(S) + 1], Hi[size_t(S) + 1], Hi[size_t(S)],
-                   M.TexCoord(Edge.U(F0), Edge.V1), M.TexCoord(Edge.U(F1), Edge.V1),
-                   M.TexCoord(Edge.U(F1), Edge.V0), M.TexCoord(Edge.U(F0), Edge.V0));
+            const std::vector<int> T = M.TexCoords(
+                {{Edge.U(F0), Edge.V1}, {Edge.U(F1), Edge.V1}, {Edge.U(F1), Edge.V0}, {Edge.U(F0), Edge.V0}});
+            M.Quad(Lo[size_t(S)], Lo[size_t(S) + 1], Hi[size_t(S) + 1], Hi[size_t(S)], T[0], T[1], T[2], T[3]);
         }
     }
 }
@@ -641,8 +656,8 @@ void AddExtrusionX(TModel& M, const TOutline& Section, double X0, double X1,
             const double V0 = R.V(VFromStart ? F0 : 1 - F0), V1 = R.V(VFromStart ? F1 : 1 - F1);
             // Corner I to I + 1 runs with the outline; outward is to its right, so seen from
             // outside the X1 side is on the left of the direction of travel.
-            M.Quad(A[I], A[I + 1], B[I + 1], B[I], M.TexCoord(UA, V0), M.TexCoord(UA, V1), M.TexCoord(UB, V1),
-                   M.TexCoord(UB, V0));
+            const std::vector<int> T = M.TexCoords({{UA, V0}, {UA, V1}, {UB, V1}, {UB, V0}});
+            M.Quad(A[I], A[I + 1], B[I + 1], B[I], T[0], T[1], T[2], T[3]);
         }
     }
     // End faces.

@@ -16,6 +16,7 @@
 #include "models/dMeshes.h"
 
 #include <array>
+#include <initializer_list>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -93,6 +94,10 @@ public:
     // A texture coordinate, nudged by the current face's offset.
     int TexCoord(double U, double V);
     int TexCoord(TVec2D UV) { return TexCoord(UV.x, UV.y); }
+    // Several in the order listed (function arguments have no order of evaluation, and the
+    // indices must not depend on the compiler).
+    std::vector<int> Vertices(std::initializer_list<TVecD> Local);
+    std::vector<int> TexCoords(std::initializer_list<TVec2D> UVs);
     // A triangle, counter-clockwise seen from outside in local coordinates (a mirroring placement is
     // undone here). Refuses a triangle without area: it has no normal.
     void Triangle(int A, int B, int C, int TA, int TB, int TC);
