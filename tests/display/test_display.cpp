@@ -12,9 +12,7 @@
 #include "engine/sdl/ShaderFile.h"
 
 #include <SDL.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <link.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -55,19 +53,6 @@ TEngine* Engine = nullptr;
 fs::path TempFolder;
 fs::path LogFile;
 
-// Mesa keeps blocks in its globals until the process ends, and the engine's shutdown unloads the
-// driver; LeakSanitizer, which no longer sees those globals then, would report the blocks. Every
-// library loaded so far stays resident instead.
-void KeepLoadedLibrariesResident() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* Info, size_t, void*) -> int {
-            if (Info->dlpi_name && Info->dlpi_name[0])
-                dlopen(Info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
-
 class TDisplayEnvironment final : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -86,7 +71,6 @@ public:
         Engine = exInit(LogFile.string(), 0);
     }
     void TearDown() override {
-        KeepLoadedLibrariesResident();
         delete Engine;
         Engine = nullptr;
         std::error_code Error;
@@ -818,7 +802,6 @@ TEST_F(DisplayTest, ClosingTheWindowQuits) {
 
 // Stops the engine and starts a new one with these options (and a fresh log).
 void RestartEngine(const TEngineOptions& Options) {
-    KeepLoadedLibrariesResident();
     delete Engine;
     exSetOptions(Options);
     Engine = exInit(LogFile.string(), 0);

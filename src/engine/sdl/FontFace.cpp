@@ -2,6 +2,7 @@
 
 #include "engine/Engine.h"
 #include "engine/Text1251.h"
+#include "engine/sdl/LeakCheck.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -87,13 +88,6 @@ TFontFace::TGlyph RenderGlyph(FT_Face Face, char32_t CodePoint) {
 // fontconfig 2.14 loses a few blocks while it parses its configuration files (inside FcInit, once
 // a process), which LeakSanitizer reports in every program that looks a font up. Its frames carry
 // no symbols, so only the library's name can tell them apart.
-#if defined(__SANITIZE_ADDRESS__)
-#define MARVOLIN_LEAK_CHECKED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(leak_sanitizer)
-#define MARVOLIN_LEAK_CHECKED 1
-#endif
-#endif
 #ifdef MARVOLIN_LEAK_CHECKED
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n";

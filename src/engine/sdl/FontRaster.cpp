@@ -3,10 +3,30 @@
 #include "engine/sdl/FontFace.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+namespace {
+
+// Opening a face renders all its glyphs; tools paint many short texts at a few sizes, so each face
+// asked for stays open (a face that does not open is remembered too) until the program ends.
+const TFontFace* CachedFace(const std::string& Family, int SizePx) {
+    static std::mutex Lock;
+    static std::map<std::pair<std::string, int>, std::unique_ptr<TFontFace>> Faces;
+    const std::lock_guard<std::mutex> Guard(Lock);
+    auto Found = Faces.find({Family, SizePx});
+    if (Found == Faces.end())
+        Found = Faces.emplace(std::pair{Family, SizePx}, TFontFace::Open(Family, SizePx)).first;
+    return Found->second.get();
+}
+
+} // namespace
 
 TTextImage RasterizeText(const std::string& Family, int SizePx, const std::string& Text1251) {
     TTextImage Image;
-    const std::unique_ptr<TFontFace> Face = TFontFace::Open(Family, SizePx);
+    const TFontFace* Face = CachedFace(Family, SizePx);
     if (!Face) return Image;
 
     // The line box from the pen's start, then grown to hold all ink right of x = 0.

@@ -18,4 +18,6 @@ struct TTextImage {
 // Text1251 (Windows-1251 bytes) in the font family (found through fontconfig; "Arial" gives
 // Liberation Sans, DejaVu Sans stands in when nothing else opens) at SizePx pixels per em. An empty
 // text gives a zero-width image of the line's height; an image of zero size when no font opens.
+// Each family and size is opened once and kept to the end of the program; callers may be on any
+// thread.
 TTextImage RasterizeText(const std::string& Family, int SizePx, const std::string& Text1251);
