@@ -17,8 +17,8 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
-bool DecodeImage(const std::vector<uint8_t>& Bytes, TImage& Image, std::string& Error) {
-    Image = TImage();
+bool DecodeImage(const std::vector<uint8_t>& Bytes, TDecodedImage& Image, std::string& Error) {
+    Image = TDecodedImage();
     if (Bytes.empty() || Bytes.size() > size_t(INT_MAX)) {
         Error = Bytes.empty() ? "empty file" : "file too large";
         return false;

@@ -107,7 +107,7 @@ int TSdlEngine::TTextureService::Load(const std::string& FileName, int, int, int
         exLog("warning: texture \"" + FileName + "\": " + Error.what() + "; using a placeholder");
         return Placeholder();
     }
-    TImage Image;
+    TDecodedImage Image;
     std::string Reason;
     if (!DecodeImage(Bytes, Image, Reason)) {
         exLog("warning: texture \"" + FileName + "\" (" + ResolvePath(FileName) +
