@@ -50,6 +50,7 @@ constexpr int CoverageTolerance = 3;
 constexpr double ProjectionTolerancePx = 1.5;
 
 TEngine* Engine = nullptr;
+GLint BlendAtStart[2] = {}; // source and destination factors right after exInit
 fs::path TempFolder;
 fs::path LogFile;
 
@@ -69,6 +70,10 @@ public:
         Options.Windowed = true;
         exSetOptions(Options);
         Engine = exInit(LogFile.string(), 0);
+        if (Engine) {
+            EngineGL.GetIntegerv(GL_BLEND_SRC, &BlendAtStart[0]);
+            EngineGL.GetIntegerv(GL_BLEND_DST, &BlendAtStart[1]);
+        }
     }
     void TearDown() override {
         delete Engine;
@@ -319,6 +324,12 @@ TEST_F(DisplayTest, RunLengthEncodedTgaKeepsItsAlpha) {
     EXPECT_TRUE(Near(PixelAt(50, 50), 255, 255, 0)) << Describe(PixelAt(50, 50));
     EXPECT_TRUE(Near(PixelAt(350, 50), 0, 0, 255)) << Describe(PixelAt(350, 50));
     Engine->Textures()->Free(Texture);
+}
+
+// The menu's cursor only switches GL_BLEND on: the engine's function must already blend by alpha.
+TEST_F(DisplayTest, BlendingIsByAlphaFromTheStart) {
+    EXPECT_EQ(BlendAtStart[0], GL_SRC_ALPHA);
+    EXPECT_EQ(BlendAtStart[1], GL_ONE_MINUS_SRC_ALPHA);
 }
 
 TEST_F(DisplayTest, JpegTextureLoads) {

@@ -172,6 +172,9 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
 
     BindFrame();
     glViewport(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
+    // The engine's blending is alpha blending: the game only switches GL_BLEND on (for its cursor
+    // picture) and relies on this function being in place.
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (FontService.Create("Arial", TFontFace::DefaultSizePx, 0, 0) != 0 || FontAtlases.empty())
         exLog("warning: no default font: text will not show");
     SDL_StartTextInput();
