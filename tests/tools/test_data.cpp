@@ -248,6 +248,23 @@ std::string FigureEight() {
     return S;
 }
 
+// The test loop moved so that its start point lies on the desk's origin.
+const std::string START_AT_ORIGIN = R"(laps 2
+point  -600    0 120
+point     0    0 120 start
+point   600    0 120
+point  1200    0 120
+point  1600  200 120
+point  1700  600 120
+point  1500  950 120
+point  1000 1100 120
+point   300 1100 120
+point  -400 1100 120
+point  -900  950 120
+point -1100  600 120
+point -1000  200 120
+)";
+
 // Two long legs joined by turns far too tight for the road's width.
 const std::string HAIRPIN_TOO_TIGHT = R"(laps 2
 point    0 -70 120 start
@@ -295,6 +312,7 @@ INSTANTIATE_TEST_SUITE_P(
         TBadTrack{"near_miss", NEAR_MISS, 12, "comes within"},
         TBadTrack{"book_on_road", LOOP + "object book 0 600 0\n", LOOP_FIRST_FREE_LINE, "stands on the road"},
         TBadTrack{"clip_at_edge", LOOP + "\nobject paper_clip 0 -366 0\n", LOOP_FIRST_FREE_LINE + 1, "stands on the road"},
+        TBadTrack{"start_at_origin", START_AT_ORIGIN, 3, "units of the desk's origin"},
         TBadTrack{"narrow_start", Replace(LOOP, "-300 -500 120 start", "-300 -500 90 start"), 4, "half-width of at least 100"},
         TBadTrack{"start_on_bend", Replace(Replace(LOOP, "-300 -500 120 start", "-300 -500 120"), "1400  100 120", "1400  100 120 start"), 8,
                   "not on a straight"},

@@ -117,17 +117,17 @@ constexpr int HASHED_UPDATES = 5000;
 
 // FNV-1a of the whole trace of the scripted race on map1 ... map11, driving car model 3.
 const uint64_t RACE_HASHES[MAP_COUNT] = {
-    0x0afb6c2625538419ull, // map1
-    0x6d577fd1f4a31d30ull, // map2
-    0x4c15af23cd273afbull, // map3
-    0x770fa54aeb2e1fb1ull, // map4
-    0x3e5f440d4163469bull, // map5
-    0x77eab3e942fa40f7ull, // map6
-    0x3262e0bf161eb1a9ull, // map7
-    0x5ce4d5319da501b9ull, // map8
-    0xcd71fe0a05beae41ull, // map9
-    0xaebd42ad3c5dd3d4ull, // map10
-    0x464fa29fe2671fceull, // map11
+    0x358b9a0f49a572c3ull, // map1
+    0x96131aca67e2a3c5ull, // map2
+    0x045bc2f7618f7fbbull, // map3
+    0xf6ec05fa021c0236ull, // map4
+    0x747204a54a9dde01ull, // map5
+    0x5060d4e02119422full, // map6
+    0x495e76f48f33e808ull, // map7
+    0x351b7dad501214a7ull, // map8
+    0x90a94e785b623887ull, // map9
+    0x39d977e5396a2837ull, // map10
+    0x2d8adce646cf7b05ull, // map11
 };
 
 class RaceHashes : public TSimRaceTest {

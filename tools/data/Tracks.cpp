@@ -329,6 +329,14 @@ void CheckTrack(TCompiledTrack& Track, const TMap& Built, const TFootprints& Foo
     if (Built.Points[S].HalfWidth < MIN_START_HALF_WIDTH)
         throw TTrackError(File, Track.StartLine, "the start grid needs a half-width of at least " +
                                                      Units(MIN_START_HALF_WIDTH) + " at the start point");
+    // The race manager creates all six cars at the desk's origin and then places them one by one;
+    // a grid spot near the origin would collide with the cars still waiting there.
+    const double OriginGap = Length(TVecD{Built.Points[S].Pos.x, Built.Points[S].Pos.y, 0}) -
+                             Built.Points[S].HalfWidth;
+    if (OriginGap < START_ORIGIN_CLEARANCE)
+        throw TTrackError(File, Track.StartLine,
+                          "the start grid lies within " + Units(START_ORIGIN_CLEARANCE) +
+                              " units of the desk's origin, where the cars wait to be placed");
     const TVec2D StartDir = Sub(XY(Built.Points[S + 1].Pos), XY(Built.Points[S].Pos));
     const double StartAngle = std::atan2(StartDir.y, StartDir.x);
     for (int Way = -1; Way <= 1; Way += 2) {

@@ -25,6 +25,7 @@ constexpr double ROAD_POINT_SPACING = 60;     // world units aimed at between ro
 constexpr double MIN_ROAD_POINT_SPACING = 40; // a shorter spline piece gives a warning
 constexpr double MAX_ROAD_POINT_SPACING = 80;
 constexpr double MIN_START_HALF_WIDTH = 100;  // six cars side by side at 25 units or more
+constexpr double START_ORIGIN_CLEARANCE = 100; // between the grid and (0, 0), world units
 constexpr double START_STRAIGHT_BEHIND = 120; // the road is straight this far behind the start
 constexpr double START_STRAIGHT_AHEAD = 300;  // ... and this far ahead of it
 constexpr double START_STRAIGHT_TOLERANCE_DEG = 3;
