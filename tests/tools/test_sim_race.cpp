@@ -96,6 +96,14 @@ TEST_F(SimRace, KeysHoldFromTheirUpdateOn) {
     EXPECT_EQ(At(Idle, 140, 0).Speed, 0);
 }
 
+TEST_F(SimRace, OnlyTheLettersWASDAndUnderscoreHoldKeys) {
+    const std::vector<TRow> Plain = Race({"--keys", Write("k1", "124 W\n"), "--updates", "140"});
+    const std::vector<TRow> Noisy = Race({"--keys", Write("k2", "124 xWq\n"), "--updates", "140"});
+    const std::vector<TRow> Lower = Race({"--keys", Write("k3", "124 w\n"), "--updates", "140"});
+    EXPECT_EQ(At(Noisy, 140, 0).X, At(Plain, 140, 0).X);
+    EXPECT_EQ(At(Lower, 140, 0).Speed, 0) << "a lower-case w is no W";
+}
+
 TEST_F(SimRace, LaterKeyLinesReplaceEarlierOnesAndDashReleases) {
     const std::string Keys = Write("keys", "124 W\n134 -\n");
     const std::vector<TRow> Rows = Race({"--keys", Keys, "--updates", "150"});
@@ -147,8 +155,6 @@ TEST_F(SimRace, InvalidMapIsStatusTwoWithOneLine) {
 
 TEST_F(SimRace, BadKeyFileIsStatusTwo) {
     EXPECT_EQ(Run({"race", MapFile(1), "--keys", (Folder / "none").string()}), 2);
-    EXPECT_EQ(Run({"race", MapFile(1), "--keys", Write("k1", "5 WX\n")}), 2);
-    EXPECT_NE(Err.find("'X'"), std::string::npos) << Err;
     EXPECT_EQ(Run({"race", MapFile(1), "--keys", Write("k2", "9 W\n3 S\n")}), 2);
     EXPECT_EQ(Run({"race", MapFile(1), "--keys", Write("k3", "W 9\n")}), 2);
     EXPECT_EQ(SplitLines(Err).size(), 1u) << Err;

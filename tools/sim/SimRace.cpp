@@ -98,7 +98,8 @@ std::string ParseOptions(const TSimArgs& Args, TRaceOptions& Options) {
     return {};
 }
 
-// Lines "U KEYS": W A S D and _ for Space, or - for none; # comments and blank lines ignored.
+// Lines "U KEYS": the letters W A S D and _ for Space, or - for none; # comments and blank lines
+// ignored.
 // Returns an empty string on success, else the fault.
 std::string ReadKeyFile(const std::string& FileName, std::vector<TKeyChange>& Changes) {
     std::ifstream In(FileName);
@@ -121,15 +122,11 @@ std::string ReadKeyFile(const std::string& FileName, std::vector<TKeyChange>& Ch
         TKeyChange Change;
         Change.From = From;
         if (Keys != "-") {
+            // The held keys are the letters of KEYS among W A S D, with '_' for Space; any other
+            // character holds nothing.
             for (char C : Keys) {
-                switch (C) {
-                case 'W': case 'w': Change.Keys.push_back('W'); break;
-                case 'A': case 'a': Change.Keys.push_back('A'); break;
-                case 'S': case 's': Change.Keys.push_back('S'); break;
-                case 'D': case 'd': Change.Keys.push_back('D'); break;
-                case '_': Change.Keys.push_back(VK_SPACE); break;
-                default: return Where + "unknown key '" + std::string(1, C) + "'";
-                }
+                if (C == 'W' || C == 'A' || C == 'S' || C == 'D') Change.Keys.push_back(C);
+                if (C == '_') Change.Keys.push_back(VK_SPACE);
             }
         }
         Changes.push_back(std::move(Change));
