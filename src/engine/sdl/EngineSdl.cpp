@@ -41,16 +41,20 @@ int First1251OfUtf8(const char* Text) {
     return ByteOf1251(C);
 }
 
-// A full-screen window starts at the display's corner: without a window manager (a virtual X
-// server) nothing else would move it there, and its picture would hang off the screen.
+// A full-screen window starts at the display's corner with the display's size: without a window
+// manager (a virtual X server) nothing else would move or size it, and its picture would hang off
+// the screen or leave part of it deaf to the mouse.
 SDL_Window* CreateWindow(Uint32 Flags) {
     int X = SDL_WINDOWPOS_CENTERED, Y = SDL_WINDOWPOS_CENTERED;
+    int W = GAME_SCREEN_WIDTH, H = GAME_SCREEN_HEIGHT;
     SDL_Rect Display{};
     if ((Flags & SDL_WINDOW_FULLSCREEN) && SDL_GetDisplayBounds(0, &Display) == 0) {
         X = Display.x;
         Y = Display.y;
+        W = Display.w;
+        H = Display.h;
     }
-    return SDL_CreateWindow("Marvolin", X, Y, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, Flags);
+    return SDL_CreateWindow("Marvolin", X, Y, W, H, Flags);
 }
 
 // The OpenGL driver keeps blocks in its globals to the end of the process, and shutting SDL down
@@ -498,8 +502,10 @@ void TSdlEngine::ApplyWindowMode(bool FullScreen) {
     if (FullScreen == IsFull) return;
     if (FullScreen) {
         SDL_Rect Display{};
-        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(Window_)), &Display) == 0)
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(Window_)), &Display) == 0) {
             SDL_SetWindowPosition(Window_, Display.x, Display.y);
+            SDL_SetWindowSize(Window_, Display.w, Display.h); // for a display without a manager
+        }
         if (SDL_SetWindowFullscreen(Window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
             exLog(std::string("warning: cannot go full screen: ") + SDL_GetError());
     } else {
