@@ -23,7 +23,7 @@ struct TLook {
 };
 const TLook NORMAL{Hex("#4a5e7e"), Hex("#1c2638"), Hex("#9fb2d0"), Hex("#e8eef8"), {0, 0, 0, 0}};
 const TLook OVER{Hex("#ffb24a"), Hex("#c05a00"), Hex("#fff0c8"), Hex("#ffffff"), Hex("#ffd890")};
-const TColor OUTSIDE = Hex("#0c0c0e"); // behind the rounded corners (pictures are opaque)
+const TColor OUTSIDE = Hex("#000000"); // behind the rounded corners: the menu's own black
 
 void Plate(TImage& Img, const TLook& L, double Radius) {
     const int W = Img.Width(), H = Img.Height();
