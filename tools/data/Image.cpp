@@ -1,6 +1,5 @@
 #include "Image.h"
 
-#include "engine/sdl/FontFace.h"
 #include "engine/sdl/FontRaster.h"
 
 #include <algorithm>
@@ -214,52 +213,8 @@ void StrokePx(TImage& Img, const std::vector<TVec2D>& Points, double Width, TCol
         }
 }
 
-namespace {
-
-// The engine's text rasteriser opens (and renders every glyph of) the face for each text; the
-// generator paints hundreds of short texts at a handful of sizes, so it keeps each face open and
-// lays the glyphs out the same way RasterizeText does (same glyphs, pen advances and line box).
-TTextImage Rasterize(const std::string& Family, int SizePx, const std::string& Text1251) {
-    static std::map<std::pair<std::string, int>, std::unique_ptr<TFontFace>> Faces;
-    auto Found = Faces.find({Family, SizePx});
-    if (Found == Faces.end()) Found = Faces.emplace(std::pair{Family, SizePx}, TFontFace::Open(Family, SizePx)).first;
-    const TFontFace* Face = Found->second.get();
-    if (!Face) return RasterizeText(Family, SizePx, Text1251);
-    TTextImage Image;
-    int Top = -Face->AscentPx(), Bottom = Face->DescentPx(), Right = Face->Advance(Text1251), Pen = 0;
-    for (char Ch : Text1251) {
-        const TFontFace::TGlyph& G = Face->Glyph(uint8_t(Ch));
-        if (G.Width > 0 && G.Height > 0) {
-            Top = std::min(Top, -G.Top);
-            Bottom = std::max(Bottom, G.Height - G.Top);
-            Right = std::max(Right, Pen + G.Left + G.Width);
-        }
-        Pen += G.AdvancePx;
-    }
-    Image.Width = std::max(0, Right);
-    Image.Height = Bottom - Top;
-    Image.BaselineY = -Top;
-    Image.Alpha.assign(size_t(Image.Width) * size_t(Image.Height), 0);
-    Pen = 0;
-    for (char Ch : Text1251) {
-        const TFontFace::TGlyph& G = Face->Glyph(uint8_t(Ch));
-        for (int Y = 0; Y < G.Height; ++Y)
-            for (int X = 0; X < G.Width; ++X) {
-                const int IX = Pen + G.Left + X, IY = Image.BaselineY - G.Top + Y;
-                if (IX < 0 || IX >= Image.Width || IY < 0 || IY >= Image.Height) continue;
-                uint8_t& Out = Image.Alpha[size_t(IY) * size_t(Image.Width) + size_t(IX)];
-                const int Over = G.Alpha[size_t(Y) * size_t(G.Width) + size_t(X)];
-                Out = uint8_t(Out + (Over * (255 - Out) + 127) / 255);
-            }
-        Pen += G.AdvancePx;
-    }
-    return Image;
-}
-
-} // namespace
-
 void TextMetrics(const std::string& Family, int SizePx, int& LineHeight, int& Baseline) {
-    const TTextImage T = Rasterize(Family, SizePx, "");
+    const TTextImage T = RasterizeText(Family, SizePx, "");
     LineHeight = T.Height;
     Baseline = T.BaselineY;
 }
@@ -267,7 +222,7 @@ void TextMetrics(const std::string& Family, int SizePx, int& LineHeight, int& Ba
 int DrawTextPx(TImage& Img, const std::string& Family, int SizePx, const std::string& Text1251,
                double X, double Y, TColor C, int Align, const TPixelClip& Clip) {
     if (Img.Blank()) return 0;
-    const TTextImage T = Rasterize(Family, SizePx, Text1251);
+    const TTextImage T = RasterizeText(Family, SizePx, Text1251);
     double Left = X;
     if (Align == 1) Left = X - T.Width / 2.0;
     if (Align == 2) Left = X - T.Width;
