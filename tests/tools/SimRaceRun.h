@@ -1,20 +1,14 @@
 #pragma once
 // Runs `marvolin-sim race` as a program in a scratch folder and reads back its output and trace.
 
-#include <gtest/gtest.h>
+#include "ToolRun.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
-#include <sys/wait.h>
 
 namespace simrace {
-
-namespace fs = std::filesystem;
 
 // The maps the content generator writes into the build folder, where the tests run.
 constexpr int MAP_COUNT = 11;
@@ -34,13 +28,6 @@ struct TRow {
     int RoadPoint = 0, Laps = 0, Place = 0, Finished = 0;
     double Fx = 0, Fy = 0, Rx = 0, Ry = 0;
 };
-
-inline std::string Slurp(const fs::path& File) {
-    std::ifstream In(File, std::ios::binary);
-    std::ostringstream Text;
-    Text << In.rdbuf();
-    return Text.str();
-}
 
 inline std::vector<std::string> SplitLines(const std::string& Text) {
     std::vector<std::string> Lines;
@@ -97,44 +84,17 @@ inline uint64_t Fnv1a(const std::string& Bytes) {
     return H;
 }
 
-class TSimRaceTest : public ::testing::Test {
+class TSimRaceTest : public TSimTest {
 protected:
-    void SetUp() override {
-        std::string Pattern = (fs::temp_directory_path() / "marvolin-sim-race-XXXXXX").string();
-        ASSERT_NE(mkdtemp(Pattern.data()), nullptr);
-        Folder = Pattern;
-    }
-    void TearDown() override {
-        std::error_code Ignored;
-        fs::remove_all(Folder, Ignored);
-    }
+    TSimRaceTest() : TSimTest("marvolin-sim-race") {}
 
-    std::string Write(const std::string& Name, const std::string& Text) const {
-        const std::string File = (Folder / Name).string();
-        std::ofstream(File, std::ios::binary) << Text;
-        return File;
-    }
     std::string TracePath() const { return (Folder / "trace.csv").string(); }
-
-    // Runs the simulator with the words (each quoted for the shell); returns its exit status.
-    int Run(const std::vector<std::string>& Words) {
-        std::string Command = "'" MARVOLIN_SIM "'";
-        for (const std::string& W : Words) Command += " '" + W + "'";
-        Command += " >'" + (Folder / "out").string() + "' 2>'" + (Folder / "err").string() + "'";
-        const int Status = std::system(Command.c_str());
-        Out = Slurp(Folder / "out");
-        Err = Slurp(Folder / "err");
-        return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-    }
 
     // The last line of stdout.
     std::string LastLine() const {
         const std::vector<std::string> Lines = SplitLines(Out);
         return Lines.empty() ? std::string() : Lines.back();
     }
-
-    fs::path Folder;
-    std::string Out, Err;
 };
 
 } // namespace simrace

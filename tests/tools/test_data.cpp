@@ -6,16 +6,12 @@
 #include "models/dMeshes.h"
 #include "world/dMap.h"
 
-#include <gtest/gtest.h>
+#include "ToolRun.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
-#include <sys/wait.h>
 
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
@@ -69,13 +65,6 @@ bool HasData() { return FileExists("data/meshes/player.mdl"); }
 #define REQUIRE_DATA()                                                                                  \
     if (!HasData()) GTEST_SKIP() << "no data/ in the working folder (the content generator did not run)"
 
-std::string Slurp(const fs::path& File) {
-    std::ifstream In(File, std::ios::binary);
-    std::ostringstream Text;
-    Text << In.rdbuf();
-    return Text.str();
-}
-
 struct TPicture {
     int Width = 0, Height = 0, Channels = 0;
     std::vector<uint8_t> Pixels; // RGBA
@@ -116,30 +105,19 @@ TBox BoundsOf(const TMesh& M) {
 
 // ---- running the generator ------------------------------------------------------------------------
 
-class DataTool : public ::testing::Test {
+class DataTool : public TToolTest {
 protected:
+    DataTool() : TToolTest("marvolin-data") {}
     void SetUp() override {
 #ifndef MARVOLIN_DATA_TOOL
         GTEST_SKIP() << "built without the content generator";
 #endif
-        std::string Pattern = (fs::temp_directory_path() / "marvolin-data-XXXXXX").string();
-        ASSERT_NE(mkdtemp(Pattern.data()), nullptr);
-        Folder = Pattern;
-    }
-    void TearDown() override {
-        if (!Folder.empty()) fs::remove_all(Folder);
     }
 
     // Runs the generator with the words; returns its exit status, its output in Out and Err.
     int Run(const std::vector<std::string>& Words) {
 #ifdef MARVOLIN_DATA_TOOL
-        std::string Command = "'" MARVOLIN_DATA_TOOL "'";
-        for (const std::string& W : Words) Command += " '" + W + "'";
-        Command += " >'" + (Folder / "out").string() + "' 2>'" + (Folder / "err").string() + "'";
-        const int Status = std::system(Command.c_str());
-        Out = Slurp(Folder / "out");
-        Err = Slurp(Folder / "err");
-        return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+        return RunProgram(MARVOLIN_DATA_TOOL, Words);
 #else
         (void)Words;
         return -1;
@@ -147,9 +125,7 @@ protected:
     }
 
     std::string WriteTrack(const std::string& Name, const std::string& Text) const {
-        const std::string File = (Folder / (Name + ".track")).string();
-        std::ofstream(File) << Text;
-        return File;
+        return Write(Name + ".track", Text);
     }
 
     // Compiles one track source into Folder/out-data; the exit status.
@@ -157,9 +133,6 @@ protected:
         return Run({"--track", WriteTrack(Name, Text), "--out", (Folder / "out-data").string()});
     }
     fs::path MapOf(const std::string& Name) const { return Folder / "out-data" / "maps" / (Name + ".map"); }
-
-    fs::path Folder;
-    std::string Out, Err;
 };
 
 // A sound little track: a rounded loop with the start on its straight top side.

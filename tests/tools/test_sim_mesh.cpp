@@ -1,57 +1,16 @@
 // marvolin-sim mesh, run as a program on files written for the test.
 #include "models/dMeshes.h"
 
-#include <gtest/gtest.h>
+#include "ToolRun.h"
 
 #include <bit>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <sstream>
-#include <sys/wait.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
-class SimMeshTest : public ::testing::Test {
+class SimMeshTest : public TSimTest {
 protected:
-    void SetUp() override {
-        std::string Pattern = (fs::temp_directory_path() / "marvolin-sim-mesh-XXXXXX").string();
-        ASSERT_NE(mkdtemp(Pattern.data()), nullptr);
-        Folder = Pattern;
-    }
-    void TearDown() override { fs::remove_all(Folder); }
-
-    std::string Write(const std::string& Name, const std::vector<uint8_t>& Bytes) const {
-        const std::string File = (Folder / Name).string();
-        std::ofstream(File, std::ios::binary)
-            .write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
-        return File;
-    }
-
-    static std::string Slurp(const fs::path& File) {
-        std::ifstream In(File, std::ios::binary);
-        std::ostringstream Text;
-        Text << In.rdbuf();
-        return Text.str();
-    }
-
-    // Runs the simulator with the words (each quoted for the shell); returns its exit status.
-    int Run(const std::vector<std::string>& Words) {
-        std::string Command = "'" MARVOLIN_SIM "'";
-        for (const std::string& W : Words)
-            Command += " '" + W + "'";
-        Command += " >'" + (Folder / "out").string() + "' 2>'" + (Folder / "err").string() + "'";
-        const int Status = std::system(Command.c_str());
-        Out = Slurp(Folder / "out");
-        Err = Slurp(Folder / "err");
-        return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-    }
-
-    fs::path Folder;
-    std::string Out, Err;
+    SimMeshTest() : TSimTest("marvolin-sim-mesh") {}
 };
 
 TFace Face(int32_t A, int32_t B, int32_t C) {

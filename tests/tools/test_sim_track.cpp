@@ -1,62 +1,13 @@
 // marvolin-sim track, run as a program.
 #include "world/dMap.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "ToolRun.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-struct TSimRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ReadText(const fs::path& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    std::stringstream S;
-    S << In.rdbuf();
-    return S.str();
-}
-
-class SimTrackTest : public ::testing::Test {
+class SimTrackTest : public TSimTest {
 protected:
-    void SetUp() override {
-        Folder = fs::temp_directory_path() /
-                 ("marvolin_sim_track_" + std::to_string(getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(Folder);
-    }
-    void TearDown() override { fs::remove_all(Folder); }
-
-    fs::path Write(const std::string& Name, const std::vector<uint8_t>& Bytes) {
-        const fs::path Path = Folder / Name;
-        std::ofstream(Path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
-        return Path;
-    }
-    TSimRun Run(const std::string& Arguments) {
-        const fs::path Out = Folder / "stdout.txt";
-        const fs::path Err = Folder / "stderr.txt";
-        const std::string Command = std::string("'") + MARVOLIN_SIM + "' " + Arguments + " >'" +
-                                    Out.string() + "' 2>'" + Err.string() + "'";
-        const int Raw = std::system(Command.c_str());
-        TSimRun Result;
-        Result.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1;
-        Result.Out = ReadText(Out);
-        Result.Err = ReadText(Err);
-        return Result;
-    }
-
-    fs::path Folder;
+    SimTrackTest() : TSimTest("marvolin-sim-track") {}
 };
 
 TMapData SquareLoop() {
@@ -72,11 +23,9 @@ TMapData SquareLoop() {
 }
 
 TEST_F(SimTrackTest, PrintsTheDerivedSquareLoop) {
-    const TSimRun R =
-        Run("track '" + Write("square.map", SerializeMap(SquareLoop())).string() + "'");
-    EXPECT_EQ(R.Status, 0);
-    EXPECT_EQ(R.Err, "");
-    EXPECT_EQ(R.Out,
+    EXPECT_EQ(Run({"track", Write("square.map", SerializeMap(SquareLoop()))}), 0);
+    EXPECT_EQ(Err, "");
+    EXPECT_EQ(Out,
               "points 5\n"
               "p 0 0 0 0 0 1 0 10\n"
               "p 1 100 0 0 -0.707106769 0.707106769 0 10\n"
@@ -106,10 +55,9 @@ TEST_F(SimTrackTest, PrintsTheFilesObjectsBeforeTheFlags) {
     O.Angle = 33.25f;
     O.Kind = 21;
     D.Objects = {O};
-    const TSimRun R = Run("track '" + Write("one.map", SerializeMap(D)).string() + "'");
-    ASSERT_EQ(R.Status, 0);
-    EXPECT_NE(R.Out.find("objects 3\no 0 -250.5 40 3 33.25 21\no 1 "), std::string::npos) << R.Out;
-    EXPECT_NE(R.Out.find(" 22\nstart 2 laps 3\n"), std::string::npos) << R.Out;
+    ASSERT_EQ(Run({"track", Write("one.map", SerializeMap(D))}), 0);
+    EXPECT_NE(Out.find("objects 3\no 0 -250.5 40 3 33.25 21\no 1 "), std::string::npos) << Out;
+    EXPECT_NE(Out.find(" 22\nstart 2 laps 3\n"), std::string::npos) << Out;
 }
 
 TEST_F(SimTrackTest, RefusedFilesGiveOneLineOnStderrAndStatus2) {
@@ -117,20 +65,19 @@ TEST_F(SimTrackTest, RefusedFilesGiveOneLineOnStderrAndStatus2) {
     OnePoint[0] = 1;
     const std::vector<uint8_t> Square = SerializeMap(SquareLoop());
     const std::vector<uint8_t> Cut(Square.begin(), Square.begin() + 50);
-    for (const fs::path& Path :
-         {Write("one.map", OnePoint), Write("cut.map", Cut), Folder / "none.map"}) {
-        const TSimRun R = Run("track '" + Path.string() + "'");
-        EXPECT_EQ(R.Status, 2) << Path;
-        EXPECT_EQ(R.Out, "") << Path;
-        ASSERT_FALSE(R.Err.empty()) << Path;
-        EXPECT_EQ(R.Err.find('\n'), R.Err.size() - 1) << R.Err;
-        EXPECT_NE(R.Err.find(Path.string()), std::string::npos) << R.Err;
+    for (const std::string& Path :
+         {Write("one.map", OnePoint), Write("cut.map", Cut), (Folder / "none.map").string()}) {
+        EXPECT_EQ(Run({"track", Path}), 2) << Path;
+        EXPECT_EQ(Out, "") << Path;
+        ASSERT_FALSE(Err.empty()) << Path;
+        EXPECT_EQ(Err.find('\n'), Err.size() - 1) << Err;
+        EXPECT_NE(Err.find(Path), std::string::npos) << Err;
     }
 }
 
 TEST_F(SimTrackTest, MissingOrExtraArgumentsAreAUsageError) {
-    EXPECT_EQ(Run("track").Status, 1);
-    EXPECT_EQ(Run("track a.map b.map").Status, 1);
+    EXPECT_EQ(Run({"track"}), 1);
+    EXPECT_EQ(Run({"track", "a.map", "b.map"}), 1);
 }
 
 } // namespace
