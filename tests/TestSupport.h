@@ -55,3 +55,22 @@ private:
         return Pattern;
     }
 };
+
+// A scratch folder that is the working directory for as long as the object lives; the working
+// directory from before comes back before the folder goes.
+class TScratchWorkingDirectory {
+public:
+    explicit TScratchWorkingDirectory(const std::string& Stem)
+        : Folder(Stem), Previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(Folder.Path);
+    }
+    ~TScratchWorkingDirectory() {
+        std::error_code Ignored;
+        std::filesystem::current_path(Previous, Ignored);
+    }
+    TScratchWorkingDirectory(const TScratchWorkingDirectory&) = delete;
+    TScratchWorkingDirectory& operator=(const TScratchWorkingDirectory&) = delete;
+
+    const TScratchFolder Folder;
+    const std::filesystem::path Previous;
+};

@@ -14,9 +14,10 @@
 #include "world/dCamera.h"
 #include "world/dMap.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -68,16 +69,11 @@ protected:
     static constexpr int BROKEN_LEVEL = 9;
 
     void SetUp() override {
-        OldDir = std::filesystem::current_path();
-        char Template[] = "/tmp/marvolin-app-XXXXXX";
-        ASSERT_NE(mkdtemp(Template), nullptr);
-        Dir = Template;
         for (int L = 1; L <= LEVELS_PRESENT; ++L)
             WriteBytes(Dir / "data" / "maps" / ("map" + std::to_string(L) + ".map"),
                        SerializeMap(RectangleTrack(L)));
         WriteBytes(Dir / "data" / "maps" / ("map" + std::to_string(BROKEN_LEVEL) + ".map"),
                    {1, 2, 3, 4, 5});
-        std::filesystem::current_path(Dir);
 
         ShowFPS = 0;
         FrameAlpha = 0;
@@ -96,9 +92,6 @@ protected:
         DestroyObjects();
         CountdownFont = 0;
         UseEngine(nullptr);
-        std::filesystem::current_path(OldDir);
-        std::error_code Ignored;
-        std::filesystem::remove_all(Dir, Ignored);
     }
 
     TGameManager& Race() { return static_cast<TGameManager&>(*GameManager); }
@@ -135,7 +128,8 @@ protected:
     }
 
     THeadlessEngine E;
-    std::filesystem::path Dir, OldDir;
+    const TScratchWorkingDirectory Scratch{"marvolin-app"};
+    const std::filesystem::path Dir = Scratch.Folder.Path;
 };
 
 inline std::vector<std::string> TextsOf(const std::vector<TGLCall>& Calls) {

@@ -8,11 +8,12 @@
 #include "engine/Text1251.h"
 #include "world/dCamera.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -98,24 +99,6 @@ std::string NotANumber(const std::string& Word) {
     return Win1251("Не число: ") + Word;
 }
 
-// Runs the test in an empty working directory of its own, removed afterwards.
-class ScratchDirectory {
-public:
-    ScratchDirectory() : Previous(std::filesystem::current_path()) {
-        std::string Template =
-            (std::filesystem::temp_directory_path() / "marvolin-console-XXXXXX").string();
-        Path = mkdtemp(Template.data());
-        std::filesystem::current_path(Path);
-    }
-    ~ScratchDirectory() {
-        std::filesystem::current_path(Previous);
-        std::filesystem::remove_all(Path);
-    }
-
-private:
-    std::filesystem::path Previous, Path;
-};
-
 } // namespace
 
 TEST_F(CommandTest, RegistersTheCommandsInOrderWithTheirHelp) {
@@ -180,7 +163,7 @@ TEST_F(CommandTest, FollowWithANonNumberSaysSoAndChangesNothing) {
 }
 
 TEST_F(CommandTest, LoadLevelLoadsAnExistingMapByTheNameGiven) {
-    ScratchDirectory Scratch;
+    const TScratchWorkingDirectory Scratch("marvolin-console");
     std::filesystem::create_directories("data/maps");
     std::ofstream("data/maps/map1.map") << "map";
     EXPECT_EQ(Run("LoadLevel map1"), Lines{});
@@ -189,7 +172,7 @@ TEST_F(CommandTest, LoadLevelLoadsAnExistingMapByTheNameGiven) {
 }
 
 TEST_F(CommandTest, LoadLevelOfAMissingMapSaysSo) {
-    ScratchDirectory Scratch;
+    const TScratchWorkingDirectory Scratch("marvolin-console");
     EXPECT_EQ(Run("LoadLevel map99"), Lines{Win1251("Карты map99 не существует")});
     EXPECT_EQ(Run("LoadLevel"), Lines{});
     EXPECT_TRUE(Race->LoadedLevels.empty());

@@ -9,10 +9,11 @@
 #include "engine/Text1251.h"
 #include "models/dMeshes.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -64,14 +65,9 @@ public:
 class MenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        OldDir = std::filesystem::current_path();
-        char Template[] = "/tmp/marvolin-menu-XXXXXX";
-        ASSERT_NE(mkdtemp(Template), nullptr);
-        Dir = Template;
-        std::filesystem::create_directories(Dir / "data" / "maps");
+        std::filesystem::create_directories("data/maps");
         for (int L = 1; L <= 3; ++L) // the next button only asks whether the file is there
-            std::ofstream(Dir / "data" / "maps" / ("map" + std::to_string(L) + ".map")) << "x";
-        std::filesystem::current_path(Dir);
+            std::ofstream("data/maps/map" + std::to_string(L) + ".map") << "x";
 
         UseEngine(&E);
         for (int I = 0; I < CAR_MESH_COUNT; ++I) CarMeshes[I] = new TNotedMesh(I);
@@ -88,9 +84,6 @@ protected:
             Mesh = nullptr;
         }
         UseEngine(nullptr);
-        std::filesystem::current_path(OldDir);
-        std::error_code Ignored;
-        std::filesystem::remove_all(Dir, Ignored);
     }
 
     // One menu update with the cursor at (X, Y), with or without a click of the left button.
@@ -125,7 +118,7 @@ protected:
 
     THeadlessEngine E;
     TStandInRace Race;
-    std::filesystem::path Dir, OldDir;
+    const TScratchWorkingDirectory Scratch{"marvolin-menu"};
 };
 
 // Button centres (x, y) as laid out on the 1024 x 768 screen.

@@ -4,9 +4,10 @@
 #include "engine/EngineHeadless.h"
 #include "engine/GL.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -24,24 +25,6 @@ protected:
     THeadlessEngine E;
     void SetUp() override { UseEngine(&E); }
     void TearDown() override { UseEngine(nullptr); }
-};
-
-// Runs the test body in an empty working directory of its own, removed afterwards.
-class ScratchDirectory {
-public:
-    ScratchDirectory() : Previous(std::filesystem::current_path()) {
-        std::string Template =
-            (std::filesystem::temp_directory_path() / "marvolin-particles-XXXXXX").string();
-        Path = mkdtemp(Template.data());
-        std::filesystem::current_path(Path);
-    }
-    ~ScratchDirectory() {
-        std::filesystem::current_path(Previous);
-        std::filesystem::remove_all(Path);
-    }
-
-private:
-    std::filesystem::path Previous, Path;
 };
 
 } // namespace
@@ -76,7 +59,7 @@ TEST(BlurImage, ColourBytesAreAlwaysWhite) {
 }
 
 TEST_F(ParticleTest, MissingShaderLeavesHandleZeroAndStillMakesTheTexture) {
-    ScratchDirectory Empty;
+    const TScratchWorkingDirectory Empty("marvolin-particles");
     GLStartRecording();
     auto Particles = std::make_unique<TParticleEngine>();
     GLStopRecording();
@@ -98,7 +81,7 @@ TEST_F(ParticleTest, MissingShaderLeavesHandleZeroAndStillMakesTheTexture) {
 }
 
 TEST_F(ParticleTest, LoadedShaderGivesItsHandleAndIsDisabled) {
-    ScratchDirectory Scratch;
+    const TScratchWorkingDirectory Scratch("marvolin-particles");
     std::filesystem::create_directories("data/shaders");
     std::ofstream("data/shaders/billboard.txt") << "shader";
     GLStartRecording();
