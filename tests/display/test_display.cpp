@@ -11,6 +11,8 @@
 #include "engine/sdl/PressQueue.h"
 #include "engine/sdl/ShaderFile.h"
 
+#include "TestSupport.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -18,8 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <unistd.h>
+#include <optional>
 #include <vector>
 
 #define STB_IMAGE_WRITE_STATIC
@@ -51,7 +52,8 @@ constexpr double ProjectionTolerancePx = 1.5;
 
 TEngine* Engine = nullptr;
 GLint BlendAtStart[2] = {}; // source and destination factors right after exInit
-fs::path TempFolder;
+std::optional<TScratchFolder> Scratch;
+fs::path TempFolder; // the scratch folder's path
 fs::path LogFile;
 
 class TDisplayEnvironment final : public ::testing::Environment {
@@ -63,8 +65,7 @@ public:
         // xvfb-run, a desktop): the same software context everywhere.
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
-        TempFolder = fs::temp_directory_path() / ("marvolin-display-" + std::to_string(getpid()));
-        fs::create_directories(TempFolder);
+        TempFolder = Scratch.emplace("marvolin-display").Path;
         LogFile = TempFolder / "log.txt";
         TEngineOptions Options;
         Options.Windowed = true;
@@ -78,20 +79,12 @@ public:
     void TearDown() override {
         delete Engine;
         Engine = nullptr;
-        std::error_code Error;
-        fs::remove_all(TempFolder, Error);
+        Scratch.reset();
     }
 };
 
 [[maybe_unused]] const auto* const Registered =
     ::testing::AddGlobalTestEnvironment(new TDisplayEnvironment);
-
-std::string ReadText(const fs::path& File) {
-    std::ifstream In(File);
-    std::stringstream S;
-    S << In.rdbuf();
-    return S.str();
-}
 
 struct TRgba {
     int R = 0, G = 0, B = 0, A = 0;
@@ -302,7 +295,7 @@ TEST_F(DisplayTest, TgaTextureLoadsByAMixedCaseBackslashNameWithItsTopRowAtTZero
     EXPECT_TRUE(Near(PixelAt(50, 150), 0, 0, 255)) << Describe(PixelAt(50, 150));
     EXPECT_TRUE(Near(PixelAt(150, 150), 255, 255, 255)) << Describe(PixelAt(150, 150));
     Engine->Textures()->Free(Texture);
-    EXPECT_EQ(ReadText(LogFile).find("quad.tga"), std::string::npos) << "no warning for it";
+    EXPECT_EQ(Slurp(LogFile).find("quad.tga"), std::string::npos) << "no warning for it";
 }
 
 TEST_F(DisplayTest, RunLengthEncodedTgaKeepsItsAlpha) {
@@ -364,7 +357,7 @@ TEST_F(DisplayTest, MissingOrBrokenImageGivesAPlaceholderAndAWarningNamingIt) {
     EXPECT_TRUE(Near(PixelAt(4, 4), 255, 0, 255)) << Describe(PixelAt(4, 4));
     EXPECT_TRUE(Near(PixelAt(12, 4), 0, 0, 0)) << Describe(PixelAt(12, 4));
 
-    const std::string Log = ReadText(LogFile);
+    const std::string Log = Slurp(LogFile);
     EXPECT_NE(Log.find("warning: texture \"" + GameName("NoSuchPicture.jpg")), std::string::npos)
         << Log;
     EXPECT_NE(Log.find("warning: texture \"" + GameName("Broken.JPG")), std::string::npos) << Log;
@@ -392,7 +385,7 @@ TEST_F(DisplayTest, TextureFromMemoryDrawsAndWrongSizesGiveThePlaceholder) {
     TexturedRect(0, 0, 64, 64);
     Engine->Textures()->Disable(0);
     EXPECT_TRUE(Near(PixelAt(4, 4), 255, 0, 255)) << Describe(PixelAt(4, 4));
-    EXPECT_NE(ReadText(LogFile).find("warning: texture \"Wrong\""), std::string::npos);
+    EXPECT_NE(Slurp(LogFile).find("warning: texture \"Wrong\""), std::string::npos);
     Engine->Textures()->Free(Texture);
     Engine->Textures()->Free(Wrong);
 }
@@ -638,7 +631,7 @@ TEST_F(DisplayTest, ShaderThatDoesNotCompileOrIsMissingFailsWithItsMessageLogged
     EXPECT_FALSE(Engine->Shaders()->Load((TempFolder / "data/shaders/bad.txt").string(), "bad"));
     EXPECT_FALSE(Engine->Shaders()->Load((TempFolder / "nowhere.txt").string(), "none"));
     EXPECT_EQ(Engine->Shaders()->Handle(), Good) << "the latest successful program stays";
-    const std::string Log = ReadText(LogFile);
+    const std::string Log = Slurp(LogFile);
     EXPECT_NE(Log.find("nonsense"), std::string::npos) << "the compiler's message:\n" << Log;
     EXPECT_NE(Log.find("nowhere.txt"), std::string::npos);
 }
@@ -867,7 +860,7 @@ TEST_F(DisplayTest, WindowReportsTheGameScreenAndTakesTheGamesModeAndCaption) {
     Engine->Window()->ShowCursor(false);
     EXPECT_EQ(Engine->Window()->Width(), GAME_SCREEN_WIDTH);
     EXPECT_EQ(Engine->Window()->Height(), GAME_SCREEN_HEIGHT);
-    EXPECT_NE(ReadText(LogFile).find("OpenGL renderer:"), std::string::npos);
+    EXPECT_NE(Slurp(LogFile).find("OpenGL renderer:"), std::string::npos);
     EXPECT_EQ(exInit(LogFile.string(), 0), Engine) << "a second exInit gives the running engine";
 }
 

@@ -6,42 +6,31 @@
 #include "engine/GL.h"
 #include "engine/Text1251.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadText(const fs::path& File) {
-    std::ifstream In(File);
-    std::stringstream S;
-    S << In.rdbuf();
-    return S.str();
-}
 
 // A folder tree of game data in a temporary folder, removed afterwards:
 //   Data/Textures/Console.JPG, Data/Maps/map1.map, Data/Maps/MAP1.map (two spellings of one name)
 class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Root = fs::temp_directory_path() / ("marvolin-files-" + std::to_string(getpid()));
         fs::create_directories(Root / "Data" / "Textures");
         fs::create_directories(Root / "Data" / "Maps");
         std::ofstream(Root / "Data" / "Textures" / "Console.JPG") << "jpeg";
         std::ofstream(Root / "Data" / "Maps" / "map1.map") << "lower";
         std::ofstream(Root / "Data" / "Maps" / "MAP1.map") << "upper";
     }
-    void TearDown() override {
-        std::error_code Error;
-        fs::remove_all(Root, Error);
-    }
     std::string Under(const std::string& Name) const { return Root.string() + "/" + Name; }
-    fs::path Root;
+    const TScratchFolder Scratch{"marvolin-files"};
+    const fs::path Root = Scratch.Path;
 };
 
 TEST_F(FilesTest, NamesResolveIgnoringCaseWithEitherSeparator) {
@@ -144,24 +133,23 @@ TEST(Text1251, BrokenUtf8GivesOneQuestionMarkPerBadByte) {
 // ---- log ---------------------------------------------------------------------------------------
 
 TEST(Log, LinesReachTheFileAsTheyAreWritten) {
-    const fs::path File =
-        fs::temp_directory_path() / ("marvolin-log-" + std::to_string(getpid()) + ".txt");
+    const TScratchFolder Scratch("marvolin-log");
+    const fs::path File = Scratch.Path / "log.txt";
     ASSERT_TRUE(exLogOpen(File.string()));
     exLog("first line");
     exLog("second line");
-    const std::string WhileOpen = ReadText(File); // no close: flushed already
+    const std::string WhileOpen = Slurp(File); // no close: flushed already
     exLogClose();
     EXPECT_NE(WhileOpen.find("first line\n"), std::string::npos) << WhileOpen;
     EXPECT_LT(WhileOpen.find("first line"), WhileOpen.find("second line"));
     ASSERT_TRUE(exLogOpen(File.string()));
     exLogClose();
-    EXPECT_EQ(ReadText(File), "") << "opening starts the log afresh";
-    fs::remove(File);
+    EXPECT_EQ(Slurp(File), "") << "opening starts the log afresh";
 }
 
 TEST(Log, WarningsAlsoGoToStandardError) {
-    const fs::path File =
-        fs::temp_directory_path() / ("marvolin-log2-" + std::to_string(getpid()) + ".txt");
+    const TScratchFolder Scratch("marvolin-log");
+    const fs::path File = Scratch.Path / "log.txt";
     ASSERT_TRUE(exLogOpen(File.string()));
     ::testing::internal::CaptureStderr();
     exLog("plain news");
@@ -169,7 +157,6 @@ TEST(Log, WarningsAlsoGoToStandardError) {
     const std::string Shown = ::testing::internal::GetCapturedStderr();
     exLogClose();
     EXPECT_EQ(Shown, "warning: something to see\n");
-    fs::remove(File);
 }
 
 // ---- GL call recording -------------------------------------------------------------------------

@@ -5,13 +5,14 @@
 #include "engine/Files.h"
 #include "engine/GL.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 
 namespace fs = std::filesystem;
@@ -19,24 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr float UnitTolerance = 1e-6f;
-
-// A folder of its own under the system's temporary folder, removed with everything in it.
-class TTempFolder {
-public:
-    TTempFolder() {
-        std::string Pattern = (fs::temp_directory_path() / "marvolin-models-XXXXXX").string();
-        if (!mkdtemp(Pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-        Path = Pattern;
-    }
-    ~TTempFolder() { fs::remove_all(Path); }
-    std::string Write(const std::string& Name, const std::vector<uint8_t>& Bytes) const {
-        const std::string File = (Path / Name).string();
-        std::ofstream(File, std::ios::binary)
-            .write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
-        return File;
-    }
-    fs::path Path;
-};
 
 // Little-endian bytes written by hand, independent of SerializeMdl.
 struct TBytes {
@@ -154,7 +137,7 @@ protected:
         return M;
     }
     THeadlessEngine Engine;
-    TTempFolder Folder;
+    const TScratchFolder Folder{"marvolin-models"};
 };
 
 } // namespace

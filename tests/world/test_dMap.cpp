@@ -7,16 +7,16 @@
 #include "models/dMeshes.h"
 #include "world/dCamera.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <random>
-#include <unistd.h>
 
 namespace {
 
@@ -93,23 +93,15 @@ protected:
     void SetUp() override {
         UseEngine(&E);
         Camera = &View;
-        Folder = fs::temp_directory_path() /
-                 ("marvolin_world_" + std::to_string(getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(Folder);
     }
     void TearDown() override {
         GLStopRecording();
         Camera = nullptr;
         UseEngine(nullptr);
-        fs::remove_all(Folder);
     }
 
     std::string WriteBytes(const std::string& Name, const std::vector<uint8_t>& Bytes) {
-        const std::string Path = (Folder / Name).string();
-        std::ofstream(Path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
-        return Path;
+        return Scratch.Write(Name, Bytes);
     }
     std::string WriteMap(const std::string& Name, const TMapData& Data) {
         return WriteBytes(Name, SerializeMap(Data));
@@ -122,7 +114,8 @@ protected:
 
     THeadlessEngine E;
     TCamera View;
-    fs::path Folder;
+    const TScratchFolder Scratch{"marvolin-world"};
+    const fs::path Folder = Scratch.Path;
 };
 
 // --- The file ---------------------------------------------------------------------------------
