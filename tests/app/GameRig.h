@@ -14,6 +14,7 @@
 #include "world/dCamera.h"
 #include "world/dMap.h"
 
+#include "RecordedCalls.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -131,25 +132,6 @@ protected:
     const TScratchWorkingDirectory Scratch{"marvolin-app"};
     const std::filesystem::path Dir = Scratch.Folder.Path;
 };
-
-inline std::vector<std::string> TextsOf(const std::vector<TGLCall>& Calls) {
-    std::vector<std::string> Texts;
-    for (const TGLCall& C : Calls)
-        if (C.Name == "Render.TextOut") Texts.push_back(Utf8From1251(C.Text));
-    return Texts;
-}
-
-inline const TGLCall* FindText(const std::vector<TGLCall>& Calls, const std::string& Utf8) {
-    for (const TGLCall& C : Calls)
-        if (C.Name == "Render.TextOut" && Utf8From1251(C.Text) == Utf8) return &C;
-    return nullptr;
-}
-
-inline int CountCalls(const std::vector<TGLCall>& Calls, const std::string& Name) {
-    int N = 0;
-    for (const TGLCall& C : Calls) N += C.Name == Name;
-    return N;
-}
 
 // The texture handle the headless engine gave the file, 0 if none.
 inline int TextureOf(const THeadlessEngine& E, const std::string& File) {

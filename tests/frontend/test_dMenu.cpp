@@ -9,6 +9,7 @@
 #include "engine/Text1251.h"
 #include "models/dMeshes.h"
 
+#include "RecordedCalls.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -109,11 +110,6 @@ protected:
         for (const TGLCall& C : Calls)
             if (C.Name == "Textures.Enable" && C.Args[1] == 0) Bound.push_back(int(C.Args[0]));
         return Bound;
-    }
-    static const TGLCall* Text(const std::vector<TGLCall>& Calls, const std::string& Utf8) {
-        for (const TGLCall& C : Calls)
-            if (C.Name == "Render.TextOut" && Utf8From1251(C.Text) == Utf8) return &C;
-        return nullptr;
     }
 
     THeadlessEngine E;
@@ -504,7 +500,7 @@ TEST_F(MenuTest, CarPageShowsTheChosenCarTurningInItsOwnView) {
     EXPECT_EQ(Calls[View + 6].Name, "Disable");
     EXPECT_EQ(Calls[View + 7].Name, "Render.Set2D");
     EXPECT_EQ(Calls[View + 7].Args, (std::vector<double>{0, 0, 1024, 768}));
-    const TGLCall* Title = Text(Calls, "Выбери машину");
+    const TGLCall* Title = FindText(Calls, "Выбери машину");
     ASSERT_NE(Title, nullptr);
     EXPECT_EQ(Title->Args, (std::vector<double>{0, 20, 20}));
     EXPECT_EQ(Pictures(Calls).size(), 4u) << "two arrows, next, the cursor";
@@ -514,7 +510,7 @@ TEST_F(MenuTest, MapPageWritesTheChosenNumber) {
     Menu->Page = PAGE_MAP;
     Menu->SelectedMap = 11;
     const std::vector<TGLCall> Calls = DrawAt(0, 0);
-    const TGLCall* Line = Text(Calls, "Выбранная карта: 11");
+    const TGLCall* Line = FindText(Calls, "Выбранная карта: 11");
     ASSERT_NE(Line, nullptr);
     EXPECT_EQ(Line->Args, (std::vector<double>{0, 100, 400}));
 }
