@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The design's worked values are given to four decimals.
+// The worked square loop's values, known to four decimals.
 constexpr float FOUR_DECIMALS = 5e-5;
 
 TRoadPoint Point(float X, float Y, float HalfWidth) {
