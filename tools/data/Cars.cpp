@@ -7,7 +7,6 @@
 // race camera, with the nose and tail faces, tyres, hubs and trim in their own atlas cells.
 
 #include "Content.h"
-#include "engine/Text1251.h"
 
 #include <algorithm>
 #include <cmath>

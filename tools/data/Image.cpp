@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <memory>
 
 namespace {
 
@@ -122,13 +120,6 @@ std::vector<uint8_t> TImage::Bytes(int Channels) const {
         if (Channels == 4) Out.push_back(Q(P.a));
     }
     return Out;
-}
-
-TImage TImage::Mirrored() const {
-    TImage R(W, H);
-    for (int Y = 0; Y < H; ++Y)
-        for (int X = 0; X < W; ++X) R.Set(W - 1 - X, Y, Get(X, Y));
-    return R;
 }
 
 // ---------------------------------------------------------------- noise

@@ -36,8 +36,6 @@ public:
     void Fill(int X0, int Y0, int X1, int Y1, const std::function<TColor(double, double)>& Paint);
     // 8-bit samples, Channels 3 (RGB) or 4 (RGBA), rows from the top.
     std::vector<uint8_t> Bytes(int Channels) const;
-    // Mirror image (left to right).
-    TImage Mirrored() const;
 
 private:
     struct TPixel {

@@ -6,7 +6,6 @@
 
 #include "app/variables.h"
 #include "engine/Engine.h"
-#include "engine/Files.h"
 #include "engine/GL.h"
 #include "models/dMeshes.h"
 #include "world/dCamera.h"

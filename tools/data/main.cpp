@@ -18,7 +18,6 @@
 
 #include "app/variables.h"
 #include "engine/EngineHeadless.h"
-#include "engine/Files.h"
 
 #include <algorithm>
 #include <filesystem>
