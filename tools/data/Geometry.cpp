@@ -263,14 +263,13 @@ void AddFlatQuad(TModel& M, TVecD A, TVecD B, TVecD C, TVecD D, TVec2D TA, TVec2
     M.Quad(V[0], V[1], V[2], V[3], T[0], T[1], T[2], T[3]);
 }
 
+void AddPictureQuad(TModel& M, TVecD BL, TVecD BR, TVecD TR, TVecD TL, const TRegion& R) {
+    AddFlatQuad(M, BL, BR, TR, TL, {R.U0, R.V1}, {R.U1, R.V1}, {R.U1, R.V0}, {R.U0, R.V0});
+}
+
 namespace {
 
 bool Present(const TRegion& R) { return R.U0 != R.U1; }
-
-// A wall seen from outside: bottom-left, bottom-right, top-right, top-left, the region filling it.
-void Wall(TModel& M, TVecD BL, TVecD BR, TVecD TR, TVecD TL, const TRegion& R) {
-    AddFlatQuad(M, BL, BR, TR, TL, {R.U0, R.V1}, {R.U1, R.V1}, {R.U1, R.V0}, {R.U0, R.V0});
-}
 
 } // namespace
 
@@ -300,10 +299,14 @@ void AddBox(TModel& M, TVecD Min, TVecD Max, const TBoxSkin& Skin, double Bevel)
         AddFlatQuad(M, {X0, Y0, Z0}, {X0, Y1, Z0}, {X1, Y1, Z0}, {X1, Y0, Z0}, Bot.At(X0, Y0),
                     Bot.At(X0, Y1), Bot.At(X1, Y1), Bot.At(X1, Y0));
     }
-    if (Present(Skin.Back)) Wall(M, {X0, Y0, Z0}, {X1, Y0, Z0}, {X1, Y0, ZS}, {X0, Y0, ZS}, Skin.Back);
-    if (Present(Skin.Right)) Wall(M, {X1, Y0, Z0}, {X1, Y1, Z0}, {X1, Y1, ZS}, {X1, Y0, ZS}, Skin.Right);
-    if (Present(Skin.Front)) Wall(M, {X1, Y1, Z0}, {X0, Y1, Z0}, {X0, Y1, ZS}, {X1, Y1, ZS}, Skin.Front);
-    if (Present(Skin.Left)) Wall(M, {X0, Y1, Z0}, {X0, Y0, Z0}, {X0, Y0, ZS}, {X0, Y1, ZS}, Skin.Left);
+    if (Present(Skin.Back))
+        AddPictureQuad(M, {X0, Y0, Z0}, {X1, Y0, Z0}, {X1, Y0, ZS}, {X0, Y0, ZS}, Skin.Back);
+    if (Present(Skin.Right))
+        AddPictureQuad(M, {X1, Y0, Z0}, {X1, Y1, Z0}, {X1, Y1, ZS}, {X1, Y0, ZS}, Skin.Right);
+    if (Present(Skin.Front))
+        AddPictureQuad(M, {X1, Y1, Z0}, {X0, Y1, Z0}, {X0, Y1, ZS}, {X1, Y1, ZS}, Skin.Front);
+    if (Present(Skin.Left))
+        AddPictureQuad(M, {X0, Y1, Z0}, {X0, Y0, Z0}, {X0, Y0, ZS}, {X0, Y1, ZS}, Skin.Left);
 }
 
 void AddFlatOutline(TModel& M, const TOutline& Outline, double Z, const TPlanarMap& Map, bool Down) {

@@ -123,6 +123,9 @@ private:
 // A four-cornered flat face (corners counter-clockwise seen from its front) with its own vertices.
 void AddFlatQuad(TModel& M, TVecD A, TVecD B, TVecD C, TVecD D, TVec2D TA, TVec2D TB, TVec2D TC,
                  TVec2D TD);
+// A flat face seen from outside, corners bottom-left, bottom-right, top-right, top-left, showing
+// the whole region upright.
+void AddPictureQuad(TModel& M, TVecD BL, TVecD BR, TVecD TR, TVecD TL, const TRegion& R);
 
 // Which region each face of a box shows; a face whose region is empty (U0 == U1) is left out.
 struct TBoxSkin {

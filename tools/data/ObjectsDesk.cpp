@@ -12,20 +12,6 @@ namespace {
 const char* const SANS = "Liberation Sans";
 const char* const SERIF = "Liberation Serif";
 
-// The four corners of a region, picture-upright for a quad given bottom-left first.
-void QuadUV(const TRegion& R, TVec2D& BL, TVec2D& BR, TVec2D& TR, TVec2D& TL) {
-    BL = {R.U0, R.V1};
-    BR = {R.U1, R.V1};
-    TR = {R.U1, R.V0};
-    TL = {R.U0, R.V0};
-}
-
-void PictureQuad(TModel& M, TVecD BL, TVecD BR, TVecD TR, TVecD TL, const TRegion& R) {
-    TVec2D A, B, C, D;
-    QuadUV(R, A, B, C, D);
-    AddFlatQuad(M, BL, BR, TR, TL, A, B, C, D);
-}
-
 // Lines of grey "text" across a rectangle of a canvas: a printed page seen from afar.
 void PrintedLines(TCanvas& C, double X0, double Y0, double X1, double Y1, double Step, double Weight, uint32_t Seed) {
     int Line = 0;
@@ -82,8 +68,8 @@ void BuildCalendar(TModel& M, TImage& T) {
         return Wire ? Gray(0.78 + 0.15 * std::sin(X * 2 * PI)) : Gray(0.12);
     });
 
-    PictureQuad(M, {-HX, FRONT_Y, 0}, {HX, FRONT_Y, 0}, {HX, RIDGE_Y, RIDGE_Z}, {-HX, RIDGE_Y, RIDGE_Z}, Page.Region());
-    PictureQuad(M, {HX, BACK_Y, 0}, {-HX, BACK_Y, 0}, {-HX, RIDGE_Y, RIDGE_Z}, {HX, RIDGE_Y, RIDGE_Z}, Back.Region());
+    AddPictureQuad(M, {-HX, FRONT_Y, 0}, {HX, FRONT_Y, 0}, {HX, RIDGE_Y, RIDGE_Z}, {-HX, RIDGE_Y, RIDGE_Z}, Page.Region());
+    AddPictureQuad(M, {HX, BACK_Y, 0}, {-HX, BACK_Y, 0}, {-HX, RIDGE_Y, RIDGE_Z}, {HX, RIDGE_Y, RIDGE_Z}, Back.Region());
     for (double S : {1.0, -1.0}) {
         const TRegion R = End.Region();
         M.BeginFace();
@@ -342,10 +328,10 @@ void BuildMonitor(TModel& M, TImage& T) {
                 HoodMap.At(FR.x, FR.y));
     const TVecD FLB{-HOOD_FRONT_HX, BOX_Y0, HOOD_FRONT_Z0}, FRB{HOOD_FRONT_HX, BOX_Y0, HOOD_FRONT_Z0};
     const TVecD BLB{-HOOD_BACK_HX, HOOD_BACK_Y, HOOD_BACK_Z0}, BRB{HOOD_BACK_HX, HOOD_BACK_Y, HOOD_BACK_Z0};
-    PictureQuad(M, BRB, FRB, FR, BR, Housing.Region());
-    PictureQuad(M, FLB, BLB, BL, FL, Housing.Region());
-    PictureQuad(M, BLB, BRB, BR, BL, Back.Region());
-    PictureQuad(M, FRB, BRB, BLB, FLB, Housing.Region()); // underneath, seen at the edges of the view
+    AddPictureQuad(M, BRB, FRB, FR, BR, Housing.Region());
+    AddPictureQuad(M, FLB, BLB, BL, FL, Housing.Region());
+    AddPictureQuad(M, BLB, BRB, BR, BL, Back.Region());
+    AddPictureQuad(M, FRB, BRB, BLB, FLB, Housing.Region()); // underneath, seen at the edges of the view
 }
 
 // ---------------------------------------------------------------- book
