@@ -17,14 +17,18 @@ double Cross2(TVec2D A, TVec2D B, TVec2D C) {
     return (B.x - A.x) * (C.y - A.y) - (B.y - A.y) * (C.x - A.x);
 }
 
-// Turn at outline corner I, in degrees (0 for a straight continuation).
-double TurnDegrees(const TOutline& O, size_t I) {
-    const size_t N = O.size();
-    const TVec2D P = O[(I + N - 1) % N], C = O[I], Q = O[(I + 1) % N];
+// Turn at corner C of the path P, C, Q, in degrees (0 for a straight continuation).
+double TurnDegrees(TVec2D P, TVec2D C, TVec2D Q) {
     const double A1 = std::atan2(C.y - P.y, C.x - P.x), A2 = std::atan2(Q.y - C.y, Q.x - C.x);
     double D = std::fabs(A2 - A1);
     if (D > PI) D = 2 * PI - D;
     return D / DEG;
+}
+
+// Turn at outline corner I.
+double TurnDegrees(const TOutline& O, size_t I) {
+    const size_t N = O.size();
+    return TurnDegrees(O[(I + N - 1) % N], O[I], O[(I + 1) % N]);
 }
 
 } // namespace
@@ -442,14 +446,8 @@ void AddLathe(TModel& M, const std::vector<TVec2D>& Profile, int Segments, const
             }
         }
         // A crease at profile point I: the next span starts a new face with a ring of its own.
-        bool Crease = false;
-        if (I + 1 < N) {
-            const double D1 = std::atan2(Profile[I].y - Profile[I - 1].y, Profile[I].x - Profile[I - 1].x);
-            const double D2 = std::atan2(Profile[I + 1].y - Profile[I].y, Profile[I + 1].x - Profile[I].x);
-            double D = std::fabs(D2 - D1);
-            if (D > PI) D = 2 * PI - D;
-            Crease = D / DEG >= SmoothDegrees && Profile[I].x > 0;
-        }
+        const bool Crease = I + 1 < N && Profile[I].x > 0 &&
+                            TurnDegrees(Profile[I - 1], Profile[I], Profile[I + 1]) >= SmoothDegrees;
         if (Crease) {
             M.BeginFace();
             Lower = Ring(I);
