@@ -484,13 +484,15 @@ void AddTube(TModel& M, const std::vector<TVecD>& Path, double Radius, int Sides
     std::vector<double> Along(N + 1, 0);
     for (size_t I = 1; I <= N; ++I) Along[I] = Along[I - 1] + Length(Path[I % N] - Path[I - 1]);
     const double Total = Closed ? Along[N] : Along[N - 1];
+    // Corner J of the tube's ring around path point I.
+    const auto RingPoint = [&](size_t I, int J) {
+        const double A = 2 * PI * J / Sides;
+        return Path[I] + Norm[I] * (Radius * std::cos(A)) + Bin[I] * (Radius * std::sin(A));
+    };
     M.BeginFace();
     std::vector<std::vector<int>> Rings(N);
     for (size_t I = 0; I < N; ++I)
-        for (int J = 0; J < Sides; ++J) {
-            const double A = 2 * PI * J / Sides;
-            Rings[I].push_back(M.Vertex(Path[I] + Norm[I] * (Radius * std::cos(A)) + Bin[I] * (Radius * std::sin(A))));
-        }
+        for (int J = 0; J < Sides; ++J) Rings[I].push_back(M.Vertex(RingPoint(I, J)));
     const size_t Spans = Closed ? N : N - 1;
     for (size_t I = 0; I < Spans; ++I) {
         const size_t K = (I + 1) % N;
@@ -511,10 +513,7 @@ void AddTube(TModel& M, const std::vector<TVecD>& Path, double Radius, int Sides
         M.BeginFace();
         const int C = M.Vertex(Path[I]);
         std::vector<int> Rim;
-        for (int J = 0; J < Sides; ++J) {
-            const double A = 2 * PI * J / Sides;
-            Rim.push_back(M.Vertex(Path[I] + Norm[I] * (Radius * std::cos(A)) + Bin[I] * (Radius * std::sin(A))));
-        }
+        for (int J = 0; J < Sides; ++J) Rim.push_back(M.Vertex(RingPoint(I, J)));
         const int TC = M.TexCoord(Region.U(0.5), Region.V(End == 0 ? 0 : 1));
         for (int J = 0; J < Sides; ++J) {
             const int JN = (J + 1) % Sides;
