@@ -341,7 +341,7 @@ void TrackPictures(const TCompiledTrack& Track, TMesh* const Cars[6], TMesh* con
                    const std::string& OutDir, std::vector<std::string>& Written) {
     const std::string Name = std::filesystem::path(Track.Source).stem().string();
     TMap M;
-    M.LoadFromFile("data/maps/" + Name + ".map");
+    M.LoadFromFile("data/" + MapFileOf(Track.Source));
     TBounds B;
     for (const TRoadPoint& P : M.Points) B.Add(P.Pos.x, P.Pos.y, 0);
     for (const TDeskObject& O : M.Objects) B.Add(O.Pos.x, O.Pos.y, 0);

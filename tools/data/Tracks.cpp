@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -233,6 +234,10 @@ TCompiledTrack CompileTrack(const std::string& SourcePath) {
         }
     }
     return Track;
+}
+
+std::string MapFileOf(const std::string& SourcePath) {
+    return "maps/" + Lower(std::filesystem::path(SourcePath).stem().string()) + ".map";
 }
 
 // ---------------------------------------------------------------- footprints

@@ -50,6 +50,9 @@ struct TCompiledTrack {
 
 // Parses and lays out a track source; throws TTrackError.
 TCompiledTrack CompileTrack(const std::string& SourcePath);
+// Where the map of a track source lies in the data folder: "maps/" + the source's file name
+// without folder and extension, in lower case, + ".map".
+std::string MapFileOf(const std::string& SourcePath);
 
 // The footprint of each desk-object kind on the desk: the convex hull of its model seen from above,
 // in model coordinates (empty for a kind without a model).

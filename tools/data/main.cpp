@@ -66,12 +66,6 @@ TFootprints FootprintsOf(const TContent& C) {
     return F;
 }
 
-std::string MapFileOf(const std::string& Source) {
-    std::string Stem = std::filesystem::path(Source).stem().string();
-    for (char& C : Stem) C = char(std::tolower(static_cast<unsigned char>(C)));
-    return "maps/" + Stem + ".map";
-}
-
 // Writes the track's .map, loads it back with the game's own loader and builder, and checks the
 // result. A refused track leaves no file behind.
 void WriteAndCheckTrack(TCompiledTrack& Track, const std::string& DataDir, const TFootprints& F) {
