@@ -471,8 +471,9 @@ void BuildCars(TContent& Content) {
         {"supra.jpg", &SUPRA_BODY, Hex("#f07a12"), Hex("#161616"), TStripes::Hood, "6"},
     };
     for (const TCarBody* B : {&PLAYER_BODY, &JEEP_BODY, &SUPRA_BODY}) {
-        TImage Scratch(CAR_TEXTURE_SIZE, CAR_TEXTURE_SIZE);
-        Content.Models.push_back({std::string("meshes/") + B->Name + ".mdl", BuildCarModel(*B, Scratch)});
+        // The shape needs only the atlas layout; the liveries are painted below.
+        TImage Layout = TImage::Blank(CAR_TEXTURE_SIZE, CAR_TEXTURE_SIZE);
+        Content.Models.push_back({std::string("meshes/") + B->Name + ".mdl", BuildCarModel(*B, Layout)});
     }
     for (const TLivery& L : Liveries)
         Content.Pictures.push_back({std::string("textures/cars/") + L.Texture, PaintLivery(L), TPictureFormat::Jpeg});
