@@ -33,15 +33,18 @@ void PushRing(std::vector<std::string>& Ring, int32_t& Count, int32_t Capacity,
     Ring[0] = Text;
 }
 
+// The registered procedure whose name is Name in any letter case, null if there is none.
+const TProcRegistry* FindProc(const std::vector<TProcRegistry>& Procs, const std::string& Name) {
+    const std::string Key = Lower(Name);
+    for (const TProcRegistry& P : Procs)
+        if (Lower(P.Name) == Key) return &P;
+    return nullptr;
+}
+
 void HelpProc() {
     TConsole& C = *Console;
     if (C.Args.size() == 2) {
-        const std::string Wanted = Lower(C.Args[1]);
-        for (const TProcRegistry& P : C.Procs)
-            if (Lower(P.Name) == Wanted) {
-                C.AddLine(P.Help);
-                return;
-            }
+        if (const TProcRegistry* P = FindProc(C.Procs, C.Args[1])) C.AddLine(P->Help);
     } else if (C.Args.size() == 1 && C.ProcCount > 0) {
         C.AddLine("");
         C.AddLine(Win1251("Допустимые команды:"));
@@ -108,13 +111,11 @@ TConsole::TConsole() {
 TConsole::~TConsole() = default;
 
 void TConsole::Register(const std::string& Name, void (*Proc)(), const std::string& Help) {
-    const std::string Key = Lower(Name);
-    for (const TProcRegistry& P : Procs)
-        if (Lower(P.Name) == Key) {
-            AddLine(Win1251("Ошибка регистрации: Процедура с именем ") + P.Name +
-                    Win1251(" уже была зарегистрирована"));
-            return;
-        }
+    if (const TProcRegistry* Known = FindProc(Procs, Name)) {
+        AddLine(Win1251("Ошибка регистрации: Процедура с именем ") + Known->Name +
+                Win1251(" уже была зарегистрирована"));
+        return;
+    }
     Procs.push_back({Name, Proc, Help});
     ++ProcCount;
 }
@@ -132,14 +133,11 @@ void TConsole::Execute(const std::string& Line) {
     if (Line.empty()) return;
     AddLine(Line);
     Args = Explode(Line);
-    const std::string Command = Lower(Args[0]);
-    for (const TProcRegistry& P : Procs)
-        if (Lower(P.Name) == Command) {
-            // The procedure may register others, so nothing of the registry is touched after it.
-            void (*Proc)() = P.Proc;
-            if (Proc) Proc();
-            break;
-        }
+    if (const TProcRegistry* P = FindProc(Procs, Args[0])) {
+        // The procedure may register others, so nothing of the registry is touched after it.
+        void (*Proc)() = P->Proc;
+        if (Proc) Proc();
+    }
     if (Line != History[0]) AddHistory(Line);
     EditLine.clear();
     HistoryIndex = 0;
