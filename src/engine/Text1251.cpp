@@ -51,28 +51,39 @@ int ByteOf1251(char32_t CodePoint) {
     return -1;
 }
 
+char32_t DecodeUtf8(std::string_view Utf8, size_t& Length) {
+    Length = 0;
+    if (Utf8.empty()) return 0;
+    const uint8_t Lead = uint8_t(Utf8[0]);
+    const size_t Size = Lead < 0x80    ? 1
+                        : Lead >= 0xF8 ? 0
+                        : Lead >= 0xF0 ? 4
+                        : Lead >= 0xE0 ? 3
+                        : Lead >= 0xC0 ? 2
+                                       : 0;
+    if (Size == 0 || Size > Utf8.size()) return 0;
+    char32_t C = Size == 1 ? Lead : Lead & (0xFF >> (Size + 1));
+    for (size_t K = 1; K < Size; ++K) {
+        const uint8_t Next = uint8_t(Utf8[K]);
+        if ((Next & 0xC0) != 0x80) return 0;
+        C = (C << 6) | (Next & 0x3F);
+    }
+    Length = Size;
+    return C;
+}
+
 std::string Win1251(std::string_view Utf8) {
     std::string Out;
     size_t I = 0;
     while (I < Utf8.size()) {
-        const uint8_t Lead = uint8_t(Utf8[I]);
-        const int Length = Lead < 0x80    ? 1
-                           : Lead >= 0xF8 ? 0
-                           : Lead >= 0xF0 ? 4
-                           : Lead >= 0xE0 ? 3
-                           : Lead >= 0xC0 ? 2
-                                          : 0;
-        bool Whole = Length > 0 && I + size_t(Length) <= Utf8.size();
-        for (int K = 1; Whole && K < Length; ++K)
-            Whole = (uint8_t(Utf8[I + size_t(K)]) & 0xC0) == 0x80;
-        if (!Whole) { // a stray, cut or broken sequence: one '?' for its first byte
+        size_t Length = 0;
+        const char32_t C = DecodeUtf8(Utf8.substr(I), Length);
+        if (Length == 0) { // a stray, cut or broken sequence: one '?' for its first byte
             Out += '?';
             ++I;
             continue;
         }
-        char32_t C = Length == 1 ? Lead : Lead & (0xFF >> (Length + 1));
-        for (int K = 1; K < Length; ++K) C = (C << 6) | (uint8_t(Utf8[I + size_t(K)]) & 0x3F);
-        I += size_t(Length);
+        I += Length;
         const int Byte = ByteOf1251(C);
         Out += Byte < 0 ? '?' : char(Byte);
     }

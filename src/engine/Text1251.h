@@ -14,3 +14,6 @@ std::string Utf8From1251(std::string_view Text);
 char32_t CodePointOf1251(uint8_t Byte);
 // The Windows-1251 byte of a code point, or -1 if the code page lacks it.
 int ByteOf1251(char32_t CodePoint);
+// The code point of the UTF-8 sequence Utf8 begins with, and the sequence's length in bytes;
+// Length 0 when Utf8 is empty or begins with a stray, cut or broken sequence.
+char32_t DecodeUtf8(std::string_view Utf8, size_t& Length);

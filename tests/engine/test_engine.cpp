@@ -130,6 +130,22 @@ TEST(Text1251, BrokenUtf8GivesOneQuestionMarkPerBadByte) {
     EXPECT_EQ(Win1251("a\xE2\x84"), "a??") << "a three-byte sequence cut after two";
 }
 
+TEST(Text1251, DecodingReadsOnlyTheFirstWholeSequence) {
+    size_t Length = 99;
+    EXPECT_EQ(DecodeUtf8("Az", Length), U'A');
+    EXPECT_EQ(Length, 1u);
+    EXPECT_EQ(DecodeUtf8("\xD1\x86z", Length), U'ц'); // what the W key types on a Russian layout
+    EXPECT_EQ(Length, 2u);
+    EXPECT_EQ(DecodeUtf8("\xE2\x84\x96", Length), U'№');
+    EXPECT_EQ(Length, 3u);
+    EXPECT_EQ(DecodeUtf8("\xF0\x9F\x98\x80", Length), char32_t(0x1F600));
+    EXPECT_EQ(Length, 4u);
+    for (const char* Broken : {"", "\x80", "\xD1", "\xD1z", "\xF8\x80\x80\x81"}) {
+        DecodeUtf8(Broken, Length);
+        EXPECT_EQ(Length, 0u) << "\"" << Broken << "\"";
+    }
+}
+
 // ---- log ---------------------------------------------------------------------------------------
 
 TEST(Log, LinesReachTheFileAsTheyAreWritten) {

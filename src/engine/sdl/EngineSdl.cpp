@@ -26,19 +26,12 @@ constexpr int MaxPendingWheelSteps = 1000;
 
 TEngineOptions PendingOptions;
 
-// The Windows-1251 byte of the first character of UTF-8 text, -1 when the code page lacks it.
+// The Windows-1251 byte of the first character of UTF-8 text, -1 when the code page lacks it or
+// the text does not begin with a whole character.
 int First1251OfUtf8(const char* Text) {
-    const auto* S = reinterpret_cast<const unsigned char*>(Text);
-    if (!S[0]) return -1;
-    char32_t C = S[0];
-    int Length = C < 0x80 ? 1 : C >= 0xF0 ? 4 : C >= 0xE0 ? 3 : C >= 0xC0 ? 2 : 0;
-    if (Length == 0) return -1;
-    if (Length > 1) C &= 0xFF >> (Length + 1);
-    for (int K = 1; K < Length; ++K) {
-        if ((S[K] & 0xC0) != 0x80) return -1;
-        C = (C << 6) | (S[K] & 0x3F);
-    }
-    return ByteOf1251(C);
+    size_t Length = 0;
+    const char32_t C = DecodeUtf8(Text, Length);
+    return Length ? ByteOf1251(C) : -1;
 }
 
 // A full-screen window starts at the display's corner with the display's size: without a window
