@@ -121,8 +121,7 @@ std::string FindFontFile(const std::string& Family) {
 }
 
 std::unique_ptr<TFontFace> TFontFace::Open(const std::string& Family, int SizePx) {
-    if (SizePx <= 0) SizePx = DefaultSizePx;
-    SizePx = std::min(SizePx, MaxSizePx);
+    SizePx = ClampSizePx(SizePx);
 
     std::string File = FindFontFile(Family);
     auto Main = std::make_unique<TFreeType>();

@@ -18,6 +18,10 @@ public:
     // Font sizes are kept within these bounds; a size of 0 or less means the default.
     static constexpr int DefaultSizePx = 16;
     static constexpr int MaxSizePx = 128;
+    // The size a face asked for at SizePx is opened at.
+    static constexpr int ClampSizePx(int SizePx) {
+        return SizePx <= 0 ? DefaultSizePx : SizePx > MaxSizePx ? MaxSizePx : SizePx;
+    }
 
     struct TGlyph {
         int Width = 0, Height = 0;  // of the coverage bitmap, pixels

@@ -26,8 +26,7 @@ constexpr int FpsWindowMs = 1000;
 // ---- fonts -------------------------------------------------------------------------------------
 
 int TSdlEngine::TFontService::Create(const std::string& Family, int Size, int, int) {
-    const int SizePx =
-        Size <= 0 ? TFontFace::DefaultSizePx : std::min(Size, int(TFontFace::MaxSizePx));
+    const int SizePx = TFontFace::ClampSizePx(Size);
     std::vector<TFontAtlas>& Atlases = Owner->FontAtlases;
     for (size_t I = 0; I < Atlases.size(); ++I)
         if (Atlases[I].Family == Family && Atlases[I].Face->SizePx() == SizePx) return int(I);
