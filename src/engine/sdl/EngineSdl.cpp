@@ -194,12 +194,7 @@ TSdlEngine::~TSdlEngine() {
             for (auto& [Name, Program] : ShaderService.Programs)
                 EngineGL.DeleteProgram(Program);
         }
-        if (Framebuffer) {
-            EngineGL.BindFramebuffer(GL_FRAMEBUFFER, 0);
-            EngineGL.DeleteFramebuffers(1, &Framebuffer);
-            EngineGL.DeleteRenderbuffers(1, &ColourBuffer);
-            EngineGL.DeleteRenderbuffers(1, &DepthBuffer);
-        }
+        if (Framebuffer) DropFrame();
         SDL_GL_DeleteContext(Context);
     }
     if (Window_) SDL_DestroyWindow(Window_);
@@ -242,12 +237,16 @@ bool TSdlEngine::MakeFrame() {
         return true;
     }
     exLog("warning: offscreen framebuffer incomplete (status " + std::to_string(Status) + ")");
+    DropFrame();
+    return false;
+}
+
+void TSdlEngine::DropFrame() {
     EngineGL.BindFramebuffer(GL_FRAMEBUFFER, 0);
     EngineGL.DeleteFramebuffers(1, &Framebuffer);
     EngineGL.DeleteRenderbuffers(1, &ColourBuffer);
     EngineGL.DeleteRenderbuffers(1, &DepthBuffer);
     Framebuffer = ColourBuffer = DepthBuffer = 0;
-    return false;
 }
 
 void TSdlEngine::BindFrame() {

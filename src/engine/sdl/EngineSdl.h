@@ -132,6 +132,8 @@ private:
     // Shows the offscreen frame in the window, scaled to fit, and makes the frame current again.
     void Present();
     bool MakeFrame();
+    // Deletes the offscreen frame; drawing goes into the window afterwards.
+    void DropFrame();
     void BindFrame();
     void ApplyWindowMode(bool FullScreen);
     void LogDisplay();
