@@ -21,3 +21,14 @@ std::string ResolvePath(const std::string& Name);
 bool FileExists(const std::string& Name);
 // The whole file; throws TFileError when it cannot be opened or read.
 std::vector<uint8_t> ReadWholeFile(const std::string& Name);
+
+// The game's binary files (.mdl, .map) store every number as a 32-bit little-endian word.
+// Reading: the caller has checked that four bytes are there.
+inline uint32_t ReadWordLE(const uint8_t* Bytes) {
+    return uint32_t(Bytes[0]) | uint32_t(Bytes[1]) << 8 | uint32_t(Bytes[2]) << 16 |
+           uint32_t(Bytes[3]) << 24;
+}
+inline void AppendWordLE(std::vector<uint8_t>& Out, uint32_t Word) {
+    for (int Shift = 0; Shift < 32; Shift += 8)
+        Out.push_back(uint8_t(Word >> Shift));
+}

@@ -91,9 +91,9 @@ private:
 
     // The caller has checked that four bytes are left.
     uint32_t Word() {
-        const uint8_t* B = Bytes.data() + Pos;
+        const uint32_t W = ReadWordLE(Bytes.data() + Pos);
         Pos += 4;
-        return uint32_t(B[0]) | uint32_t(B[1]) << 8 | uint32_t(B[2]) << 16 | uint32_t(B[3]) << 24;
+        return W;
     }
     float Float() { return std::bit_cast<float>(Word()); }
 
@@ -104,8 +104,8 @@ private:
 
 class TMdlWriter {
 public:
-    void Int(int32_t N) { Word(uint32_t(N)); }
-    void Float(float X) { Word(std::bit_cast<uint32_t>(X)); }
+    void Int(int32_t N) { AppendWordLE(Bytes, uint32_t(N)); }
+    void Float(float X) { AppendWordLE(Bytes, std::bit_cast<uint32_t>(X)); }
     void Faces(const std::vector<TFace>& List) {
         for (const TFace& F : List)
             for (int32_t Index : F.V)
@@ -119,12 +119,6 @@ public:
         }
     }
     std::vector<uint8_t> Bytes;
-
-private:
-    void Word(uint32_t W) {
-        for (int Shift = 0; Shift < 32; Shift += 8)
-            Bytes.push_back(uint8_t(W >> Shift));
-    }
 };
 
 int32_t CountOf(size_t Size, const char* What) {

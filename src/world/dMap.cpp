@@ -37,9 +37,8 @@ class TMapReader {
 public:
     explicit TMapReader(const std::vector<uint8_t>& Bytes) : Bytes(Bytes) {}
     uint32_t Word() {
-        uint32_t W = 0;
-        for (int I = 0; I < 4; ++I)
-            W |= uint32_t(Bytes[At++]) << (8 * I);
+        const uint32_t W = ReadWordLE(Bytes.data() + At);
+        At += 4;
         return W;
     }
     int32_t Int() { return std::bit_cast<int32_t>(Word()); }
@@ -50,15 +49,11 @@ private:
     size_t At = 0;
 };
 
-void PutWord(std::vector<uint8_t>& Out, uint32_t W) {
-    for (int I = 0; I < 4; ++I)
-        Out.push_back(uint8_t(W >> (8 * I)));
-}
 void PutInt(std::vector<uint8_t>& Out, int32_t V) {
-    PutWord(Out, std::bit_cast<uint32_t>(V));
+    AppendWordLE(Out, std::bit_cast<uint32_t>(V));
 }
 void PutFloat(std::vector<uint8_t>& Out, float V) {
-    PutWord(Out, std::bit_cast<uint32_t>(V));
+    AppendWordLE(Out, std::bit_cast<uint32_t>(V));
 }
 
 bool IsFinite(const TVec3& V) {
