@@ -2,6 +2,8 @@
 
 #include "Objects.h"
 
+#include <algorithm>
+
 namespace {
 
 struct TObjectRecipe {
@@ -50,6 +52,16 @@ TColor BrushedMetal(double X, double Y, uint32_t Seed, double Level) {
 TColor Cardboard(TColor Base, double X, double Y, uint32_t Seed) {
     const double Fibre = Fractal(X * 0.4, Y * 0.4, 1 << 16, 4, 0.55, Seed) - 0.5;
     return Shade(Base, 1.0 + Fibre * 0.14);
+}
+
+TXform LyingAlongX(double X0, double AxisZ) {
+    return TXform::Along({X0, 0, AxisZ}, {1, 0, 0}, {0, 0, -1});
+}
+
+TLatheUV AlongUV(TRegion R, double Length) {
+    return [R, Length](double Around, double, TVecD Local) {
+        return TVec2D{R.U(std::clamp(Local.z / Length, 0.0, 1.0)), R.V(Around)};
+    };
 }
 
 void BuildObjects(TContent& Content, bool Paint) {

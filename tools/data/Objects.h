@@ -16,6 +16,12 @@ TColor Plastic(TColor Base, double X, double Y, uint32_t Seed, double Grain = 0.
 TColor BrushedMetal(double X, double Y, uint32_t Seed, double Level = 0.72);
 TColor Cardboard(TColor Base, double X, double Y, uint32_t Seed);
 
+// Round things lying on the desk along x: the placement of a lathe whose axis starts at (X0, 0,
+// AxisZ) and runs along +x, and its texture mapping, u along the first Length units of the axis
+// and v around it (0.5 on top).
+TXform LyingAlongX(double X0, double AxisZ);
+TLatheUV AlongUV(TRegion R, double Length);
+
 // Stationery (ObjectsStationery.cpp).
 void BuildTapeMeasure(TModel& M, TImage& T);
 void BuildPenCap(TModel& M, TImage& T);

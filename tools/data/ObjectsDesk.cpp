@@ -196,11 +196,9 @@ void BuildCigarette(TModel& M, TImage& T) {
         return Shade(Cork > 0.7 ? Hex("#b86a2a") : Hex("#d88a3a"), Shine);
     });
     const TXform Saved = M.Place;
-    M.Place = TXform::Along({-LENGTH / 2, 0, R}, {1, 0, 0}, {0, 0, -1});
-    const TRegion Reg = Wrap.Region();
+    M.Place = LyingAlongX(-LENGTH / 2, R);
     AddLathe(M, {{0, 0}, {2.6, 0.6}, {3.9, 2.0}, {R, 3.8}, {R, LENGTH}, {0, LENGTH}}, 14,
-             [Reg](double Around, double, TVecD L) { return TVec2D{Reg.U(std::clamp(L.z / LENGTH, 0.0, 1.0)), Reg.V(Around)}; },
-             35);
+             AlongUV(Wrap.Region(), LENGTH), 35);
     M.Place = Saved;
 }
 

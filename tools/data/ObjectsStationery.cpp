@@ -39,15 +39,6 @@ std::vector<TVecD> ClipPath(double Length, double Z) {
     return P;
 }
 
-// A lathe lying along +x from X0, its around-fraction 0.5 on top, texture u along its length.
-TLatheUV AlongUV(TRegion R, double Length) {
-    return [R, Length](double Around, double, TVecD Local) {
-        return TVec2D{R.U(std::clamp(Local.z / Length, 0.0, 1.0)), R.V(Around)};
-    };
-}
-
-TXform LyingAlongX(double X0, double AxisZ) { return TXform::Along({X0, 0, AxisZ}, {1, 0, 0}, {0, 0, -1}); }
-
 } // namespace
 
 // ---------------------------------------------------------------- tape measure
