@@ -47,6 +47,10 @@ TVec3 VecNormalize(const TVec3& V) {
 
 bool VecEqual(const TVec3& A, const TVec3& B) { return A.x == B.x && A.y == B.y && A.z == B.z; }
 
+bool VecIsFinite(const TVec3& V) {
+    return std::isfinite(V.x) && std::isfinite(V.y) && std::isfinite(V.z);
+}
+
 TVec3 Perp2D(const TVec3& A, const TVec3& B) { return {A.y - B.y, B.x - A.x, 0}; }
 
 float LineDist2D(const TVec3& A, const TVec3& B, const TVec3& P) {

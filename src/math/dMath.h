@@ -30,6 +30,8 @@ float VecDist(const TVec3& A, const TVec3& B);
 TVec3 VecNormalize(const TVec3& V);
 // Exact componentwise equality, no tolerance.
 bool VecEqual(const TVec3& A, const TVec3& B);
+// No component is a NaN or an infinity.
+bool VecIsFinite(const TVec3& V);
 
 // The direction A -> B turned 90 degrees to the left in the XY plane, not normalised; z is 0.
 // Perp2D(V, 0) turns V to the right, Perp2D(0, V) turns it to the left.

@@ -14,10 +14,6 @@ constexpr size_t MdlFaceBytes = 12;    // three int32 indices
 constexpr size_t MdlTexCoordBytes = 8; // u, v
 constexpr size_t MdlVectorBytes = 12;  // x, y, z
 
-bool IsFinite(const TVec3& V) {
-    return std::isfinite(V.x) && std::isfinite(V.y) && std::isfinite(V.z);
-}
-
 // Reads a .mdl file front to back. Every fault is thrown as a TFileError naming the file, so a bad
 // model never reaches the game half-read.
 class TMdlReader {
@@ -79,7 +75,7 @@ public:
             V.x = Float();
             V.y = Float();
             V.z = Float();
-            if (!IsFinite(V)) NotFinite(Block, I);
+            if (!VecIsFinite(V)) NotFinite(Block, I);
         }
         return Result;
     }
@@ -237,7 +233,7 @@ void TMesh::CalcNormals() {
         const TVec3& P2 = Vertices[size_t(F.V[2])];
         const TVec3 Unit = VecNormalize(VecCross(VecSub(P0, P1), VecSub(P0, P2)));
         // A triangle without area has no direction; its NaNs would spoil every neighbour's normal.
-        if (!IsFinite(Unit)) continue;
+        if (!VecIsFinite(Unit)) continue;
         for (int32_t I : F.V)
             Normals[size_t(I)] = VecAdd(Normals[size_t(I)], Unit);
     }

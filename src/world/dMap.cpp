@@ -56,10 +56,6 @@ void PutFloat(std::vector<uint8_t>& Out, float V) {
     AppendWordLE(Out, std::bit_cast<uint32_t>(V));
 }
 
-bool IsFinite(const TVec3& V) {
-    return std::isfinite(V.x) && std::isfinite(V.y) && std::isfinite(V.z);
-}
-
 bool SameSpotXY(const TVec3& A, const TVec3& B) {
     return A.x == B.x && A.y == B.y;
 }
@@ -112,7 +108,7 @@ TMapData ParseMap(const std::vector<uint8_t>& Bytes, const std::string& FileName
         P.Pos.y = In.Float();
         P.Pos.z = In.Float();
         P.HalfWidth = In.Float();
-        if (!IsFinite(P.Pos) || !std::isfinite(P.HalfWidth))
+        if (!VecIsFinite(P.Pos) || !std::isfinite(P.HalfWidth))
             Refuse(FileName,
                    "road point " + std::to_string(I) + " holds a number that is not finite");
     }
@@ -124,7 +120,7 @@ TMapData ParseMap(const std::vector<uint8_t>& Bytes, const std::string& FileName
         O.Pos.z = In.Float();
         O.Angle = In.Float();
         O.Kind = In.Int();
-        if (!IsFinite(O.Pos) || !std::isfinite(O.Angle))
+        if (!VecIsFinite(O.Pos) || !std::isfinite(O.Angle))
             Refuse(FileName,
                    "desk object " + std::to_string(I) + " holds a number that is not finite");
         if (O.Kind < 0 || O.Kind > MAX_OBJECT_KIND)
@@ -208,16 +204,16 @@ void TMap::Assign(TMapData&& Data) {
 
 void TMap::CheckBuilt(const std::string& FileName) const {
     for (size_t I = 0; I < Points.size(); ++I)
-        if (!IsFinite(Points[I].Side))
+        if (!VecIsFinite(Points[I].Side))
             Refuse(FileName, "no side vector can be formed at road point " + std::to_string(I));
     for (size_t J = 0; J < Edges.size(); ++J) {
         const TRoadEdge& E = Edges[J];
-        if (!IsFinite(E.A) || !IsFinite(E.B) || !IsFinite(E.Normal))
+        if (!VecIsFinite(E.A) || !VecIsFinite(E.B) || !VecIsFinite(E.Normal))
             Refuse(FileName, "road edge " + std::to_string(J) +
                                  " has no length or lies beyond the range of numbers");
     }
     for (const TDeskObject& O : Objects)
-        if (!IsFinite(O.Pos) || !std::isfinite(O.Angle))
+        if (!VecIsFinite(O.Pos) || !std::isfinite(O.Angle))
             Refuse(FileName, "a start flag cannot be placed");
     for (const TTexCoord& T : RoadMesh->TexCoords)
         if (!std::isfinite(T.u) || !std::isfinite(T.v))
@@ -350,7 +346,7 @@ void TMap::BuildEdgeIndex() {
     for (size_t J = 0; J < Edges.size(); ++J) {
         const TVec3& A = Edges[J].A;
         const TVec3& B = Edges[J].B;
-        if (!IsFinite(A) || !IsFinite(B)) continue;
+        if (!VecIsFinite(A) || !VecIsFinite(B)) continue;
         Indexed[J] = true;
         Boxes[J] = {double(std::min(A.x, B.x)) - INDEX_WIDENING,
                     double(std::min(A.y, B.y)) - INDEX_WIDENING,

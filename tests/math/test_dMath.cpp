@@ -55,6 +55,13 @@ TEST(VecEqual, ExactWithoutTolerance) {
     EXPECT_TRUE(VecEqual(Vec3(0, 0, 0), Vec3(-0.0f, 0, 0)));
 }
 
+TEST(VecIsFinite, RefusesNaNAndInfinityInAnyComponent) {
+    EXPECT_TRUE(VecIsFinite(Vec3(1, -2, 3e38f)));
+    EXPECT_FALSE(VecIsFinite(Vec3(std::nanf(""), 0, 0)));
+    EXPECT_FALSE(VecIsFinite(Vec3(0, INFINITY, 0)));
+    EXPECT_FALSE(VecIsFinite(Vec3(0, 0, -INFINITY)));
+}
+
 TEST(Perp2D, TurnsLeftAndDropsZ) {
     ExpectVec(Perp2D(Vec3(1, 0, 0), Vec3(0, 0, 0)), 0, -1, 0);
     ExpectVec(Perp2D(Vec3(0, 0, 0), Vec3(1, 0, 0)), 0, 1, 0);
