@@ -2,9 +2,10 @@
 // second, with the map's edge index and with every edge tested. The tracks are the generated
 // data/maps/*.map of the working directory or of the program's folder; without them a large
 // generated loop stands in.
+#include "app/Game.h"
+#include "app/dGameManager.h"
 #include "app/variables.h"
 #include "cars/dCars.h"
-#include "cars/dRace.h"
 #include "engine/EngineHeadless.h"
 #include "engine/Files.h"
 #include "world/dMap.h"
@@ -13,26 +14,15 @@
 
 #include <cmath>
 #include <filesystem>
-#include <memory>
+#include <fstream>
+#include <stdexcept>
 #include <numbers>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int CAR_COUNT = 6;
-constexpr int UPDATE_MS = 25;
-constexpr int WARM_UP_UPDATES = 200; // past the start, where the cars are bunched on the grid
-
-class TBenchRace final : public TRace {
-public:
-    bool LoadLevel(const std::string&) override { return false; }
-    void CarFinished(TBasicCar*) override {}
-    void Update() override {
-        for (TBasicCar* Car : Cars) Car->Update();
-    }
-    void Draw() override {}
-};
+constexpr int WARM_UP_UPDATES = 320; // the countdown, and past the start, where the cars bunch
 
 // The .map with the most road points, or "" when there is none.
 std::string LargestTrack(std::string& Name) {
@@ -62,93 +52,67 @@ std::string LargestTrack(std::string& Name) {
     return Best;
 }
 
-// A winding loop of 400 points, about 14 000 units round.
-void GeneratedTrack(TMap& M) {
+// A winding loop of 400 points, about 14 000 units round, written as a .map file.
+std::string GeneratedTrack() {
     constexpr int Points = 400;
-    M.Points.clear();
+    TMapData Data;
     for (int I = 0; I < Points; ++I) {
         const double T = 2 * std::numbers::pi * I / Points;
         const double R = 2200 + 500 * std::sin(5 * T);
-        M.Points.push_back(TRoadPoint{Vec3(float(R * std::cos(T)), float(0.7 * R * std::sin(T)), 0),
-                                      {}, float(60 + 15 * std::cos(3 * T))});
+        TRoadPoint P;
+        P.Pos = Vec3(float(R * std::cos(T)), float(0.7 * R * std::sin(T)), 0);
+        P.HalfWidth = float(60 + 15 * std::cos(3 * T));
+        Data.Points.push_back(P);
     }
-    M.Points.push_back(M.Points[0]);
-    M.PointCount = int32_t(M.Points.size());
-    M.StartPoint = 0;
-    M.LapCount = 3;
-    M.BuildEdges();
+    Data.LapCount = 3;
+    const std::string File = (std::filesystem::temp_directory_path() / "bench_race.map").string();
+    const std::vector<uint8_t> Bytes = SerializeMap(Data);
+    std::ofstream(File, std::ios::binary)
+        .write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
+    return File;
 }
 
+// The game's objects on the headless engine, a level loaded by the race manager.
 struct TRaceSetup {
     THeadlessEngine Engine;
-    bool EngineInUse = (UseEngine(&Engine), true); // the map's textures come from the engine
-    TMap Track;
-    TBenchRace Race;
-    std::vector<std::unique_ptr<TBasicCar>> Cars;
     std::string TrackName = "generated loop";
 
-    void Start(bool UseEdgeIndex) {
-        Map = &Track;
-        GameManager = &Race;
+    explicit TRaceSetup(bool UseEdgeIndex) {
+        UseEngine(&Engine);
+        CreateGameObjects();
         std::string Name;
-        if (const std::string File = LargestTrack(Name); !File.empty()) {
-            Track.LoadFromFile(File);
+        std::string File = LargestTrack(Name);
+        if (File.empty())
+            File = GeneratedTrack();
+        else
             TrackName = Name;
-        } else {
-            GeneratedTrack(Track);
-        }
-        Track.UseEdgeIndex = UseEdgeIndex;
-        Race.LapCount = Track.LapCount;
-        Cars.push_back(std::make_unique<TPlayerCar>());
-        for (int I = 1; I < CAR_COUNT; ++I) Cars.push_back(std::make_unique<TAICar>());
-        CarList.clear();
-        for (auto& Car : Cars) {
-            Race.Cars.push_back(Car.get());
-            Race.Order.push_back(Car.get());
-            CarList.push_back(Car.get());
-        }
-        Race.CarCount = CAR_COUNT;
-        // The race manager's starting grid.
-        const TRoadPoint& P = Track.Points[size_t(Track.StartPoint)];
-        const TVec3 S = VecNormalize(P.Side);
-        const float W = P.HalfWidth;
-        const TVec3 Base = VecSub(P.Pos, VecScale(S, float(double(W) * 0.8)));
-        const TVec3 Back = VecNormalize(Perp2D(Vec3(0, 0, 0), P.Side));
-        for (int I = 0; I < CAR_COUNT; ++I) {
-            const TVec3 D =
-                VecScale(VecDiv(VecScale(VecScale(VecScale(S, W), float(I)), 2), CAR_COUNT), 0.8);
-            const TVec3 Spot = VecAdd(Base, D);
-            Cars[size_t(I)]->PlaceAt(Back, Spot.x, Spot.y);
-            if (I > 0) Cars[size_t(I)]->SetPersonality(I - 1);
-            Cars[size_t(I)]->ApplyModelPreset(I);
-        }
+        if (!static_cast<TGameManager&>(*GameManager).LoadLevelFile(File, TrackName))
+            throw std::runtime_error(File + ": the race manager refuses it");
+        Map->UseEdgeIndex = UseEdgeIndex;
     }
 
     void Step() {
-        Engine.AdvanceTime(UPDATE_MS);
-        Race.Update();
+        Engine.AdvanceTime(MS_PER_UPDATE);
+        UpdateRace();
     }
 
     ~TRaceSetup() {
-        CarList.clear();
-        GameManager = nullptr;
-        Map = nullptr;
+        DestroyObjects();
         UseEngine(nullptr);
     }
 };
 
 void RaceUpdates(benchmark::State& State) {
     const bool UseEdgeIndex = State.range(0) != 0;
-    TRaceSetup Setup;
-    Setup.Start(UseEdgeIndex);
+    TRaceSetup Setup(UseEdgeIndex);
     for (int I = 0; I < WARM_UP_UPDATES; ++I) Setup.Step();
     for (auto _ : State) {
         Setup.Step();
-        benchmark::DoNotOptimize(Setup.Cars[1]->Pos);
+        benchmark::DoNotOptimize(GameManager->Cars[1]->Pos);
     }
     State.SetItemsProcessed(State.iterations()); // race updates, six cars each
-    State.SetLabel(Setup.TrackName + ", " + std::to_string(Setup.Track.PointCount) + " points, " +
-                   std::to_string(Setup.Track.Edges.size()) + " edges" +
+    State.SetLabel(Setup.TrackName + ", " + std::to_string(Map->PointCount) + " points, " +
+                   std::to_string(Map->Edges.size()) + " edges" +
                    (UseEdgeIndex ? ", edge index" : ", every edge"));
 }
 

@@ -16,6 +16,13 @@ void FreeAssets();
 // null afterwards (objects never created are skipped).
 void DestroyObjects();
 void UpdateProc();
-void RenderProc(); // app/GameDraw.cpp
+// The race's half of UpdateProc, while a race is in front: the race manager, then the camera.
+void UpdateRace();
+void RenderProc(); // app/GameDraw.cpp, as the next three
+// RenderProc's pieces: the cleared frame with the race as the camera sees it (the race manager's
+// drawing), then the 2-D overlay's pixel space (x right, y down) in white, where the console, the
+// menu and the frame rate are drawn.
+void DrawRaceView();
+void SetOverlayView();
 // The fixed OpenGL state that holds for the whole run (app/GameDraw.cpp).
 void SetFixedGLState();

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr double UPDATES_PER_SECOND = 40;
 constexpr double MS_PER_SECOND = 1000;
 
 // The race's perspective.
@@ -27,15 +26,25 @@ constexpr float FPS_TEXT_X = 10, FPS_TEXT_Y = 10;
 void RenderProc() {
     FrameTime = Engine->Time();
     // Behind the menu the race stands still, and so does its place between two updates.
-    if (GameManager->State >= 1)
-        FrameAlpha = float(double(FrameTime - LastUpdateTime) / MS_PER_SECOND * UPDATES_PER_SECOND);
+    if (GameManager->State >= STATE_RACING)
+        FrameAlpha = float(double(FrameTime - LastUpdateTime) / MS_PER_SECOND * double(UPDATES_PER_SECOND));
     Camera->Interpolate();
+    DrawRaceView();
+    SetOverlayView();
+    Console->Draw();
+    if (GameManager->State == STATE_MENU) Menu->Draw();
+    if (ShowFPS == 1) Render->TextOut(0, std::to_string(Render->FPS()), FPS_TEXT_X, FPS_TEXT_Y);
+}
+
+void DrawRaceView() {
     Render->Clear(true, true, false);
     glColor3f(1, 1, 1);
     Render->Set3D(RACE_FOV_DEG, RACE_NEAR, RACE_FAR);
     Camera->ApplyView();
     GameManager->Draw();
+}
 
+void SetOverlayView() {
     const int Width = Window->Width();
     const int Height = Window->Height();
     glMatrixMode(GL_PROJECTION);
@@ -45,9 +54,6 @@ void RenderProc() {
     glLoadIdentity();
     glViewport(0, 0, Width, Height);
     glColor3f(1, 1, 1);
-    Console->Draw();
-    if (GameManager->State == 0) Menu->Draw();
-    if (ShowFPS == 1) Render->TextOut(0, std::to_string(Render->FPS()), FPS_TEXT_X, FPS_TEXT_Y);
 }
 
 void SetFixedGLState() {

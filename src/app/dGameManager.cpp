@@ -2,6 +2,7 @@
 
 #include "app/variables.h"
 #include "cars/dCars.h"
+#include "console/ConsoleFunctions.h"
 #include "console/dConsole.h"
 #include "engine/Files.h"
 #include "engine/Text1251.h"
@@ -40,7 +41,7 @@ TGameManager::~TGameManager() {
 }
 
 bool TGameManager::LoadLevel(const std::string& Name) {
-    return LoadLevelFile("data\\maps\\" + Name + ".map", Name);
+    return LoadLevelFile(LevelFile(Name), Name);
 }
 
 bool TGameManager::LoadLevelFile(const std::string& FileName, const std::string& Name) {
@@ -52,7 +53,7 @@ bool TGameManager::LoadLevelFile(const std::string& FileName, const std::string&
         LastLoadError = Error.what();
         if (Console) {
             if (!FileExists(FileName))
-                Console->AddLine(Win1251("Карты ") + Name + Win1251(" не существует"));
+                Console->AddLine(NoSuchMapLine(Name));
             else
                 Console->AddLine(Win1251("Карта ") + Name + Win1251(" не загружена: ") +
                                  Win1251(LastLoadError));
@@ -103,7 +104,7 @@ bool TGameManager::LoadLevelFile(const std::string& FileName, const std::string&
     }
     for (TBasicCar* Car : Cars) Car->ApplyModelPreset(Car->Model);
 
-    State = 1;
+    State = STATE_RACING;
     LastTick = Engine->Time();
     if (Console) Console->AddLine(Win1251("Карта ") + Name + Win1251(" загружена"));
     return true;
@@ -114,17 +115,15 @@ void TGameManager::Update() {
     if (Started) {
         for (size_t I = 0; I < Cars.size(); ++I) Cars[I]->Update();
         SortOrder();
-        if (State == 2 && Menu) Menu->Update();
-    } else if (State == 1) {
+        if (State == STATE_FINISHED && Menu) Menu->Update();
+    } else if (State == STATE_RACING) {
         const int Now = Engine->Time();
         if (Now - LastTick > COUNTDOWN_STEP_MS) {
             LastTick = Now;
             --Countdown;
             if (Countdown == 0) {
                 Started = true;
-                // Waiting on the grid is no time spent stuck.
-                for (int I = 1; I < CarCount; ++I)
-                    static_cast<TAICar*>(Cars[size_t(I)])->LastCheckTime = Engine->Time();
+                RestartStuckChecks(Engine->Time());
             }
         }
     }
@@ -150,7 +149,7 @@ void TGameManager::CarFinished(TBasicCar* Car) {
     size_t I = 0;
     while (I < Cars.size() && Cars[I] != Car) ++I;
     if (I != 0 || Cars.empty() || Car->Finished) return; // computer cars change nothing
-    State = 2;
+    State = STATE_FINISHED;
     FinishPlace = Car->Place + 1;
     if (Menu) Menu->Page = PAGE_RACE;
     RaceOver = true;

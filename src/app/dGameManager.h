@@ -7,12 +7,14 @@
 // running (countdown, then racing); 2: the player has finished, the result is shown.
 
 #include "cars/dRace.h"
+#include "models/Assets.h"
 
 #include <string>
 
 class TGameManager final : public TRace {
 public:
     static constexpr int RACE_CARS = 6;
+    static_assert(RACE_CARS == CAR_MODEL_COUNT, "every car model is on the road once");
     static constexpr int COUNTDOWN_START = 3;
     static constexpr int COUNTDOWN_STEP_MS = 1000; // a step comes when strictly more has passed
 

@@ -34,12 +34,12 @@ void TGameManager::Draw() {
     static const std::string ResultText = Win1251("Вы приехали ");
     static const std::string HintText = Win1251("Финишируйте хотя бы вторым, чтобы пройти дальше");
 
-    const bool RaceShown = State >= 1 || (State == 0 && Menu && Menu->Page == PAGE_MAIN);
+    const bool RaceShown = State >= STATE_RACING || (State == STATE_MENU && Menu && Menu->Page == PAGE_MAIN);
     if (CarCount > 0 && RaceShown) {
         for (TBasicCar* Car : Cars) Car->Draw();
         Map->Draw();
         SetPixelSpace();
-        if (State != 2 && Camera && Camera->Target && *Camera->Target) {
+        if (State != STATE_FINISHED && Camera && Camera->Target && *Camera->Target) {
             const TBasicCar& Followed = **Camera->Target;
             Render->TextOut(TEXT_FONT,
                             LapText + std::to_string(Followed.Laps + 1) + "/" +
@@ -48,7 +48,7 @@ void TGameManager::Draw() {
             Render->TextOut(TEXT_FONT, PlaceText + std::to_string(Followed.Place + 1), PLACE_TEXT_X,
                             PLACE_TEXT_Y);
         }
-        if (State == 2) {
+        if (State == STATE_FINISHED) {
             Render->TextOut(TEXT_FONT, ResultText + std::to_string(FinishPlace), RESULT_TEXT_X,
                             RESULT_TEXT_Y);
             if (FinishPlace > LAST_PLACE_TO_GO_ON)
@@ -56,7 +56,7 @@ void TGameManager::Draw() {
             if (Menu) Menu->Draw();
         }
     }
-    if (!Started && State == 1) {
+    if (!Started && State == STATE_RACING) {
         SetPixelSpace();
         Render->TextOut(CountdownFont, std::to_string(Countdown), COUNTDOWN_X, COUNTDOWN_Y);
         Textures->Disable(0);

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int UPDATES_PER_SECOND = 40;
 constexpr int SCREEN_COLOUR_BITS = 32;
 constexpr int SCREEN_REFRESH_HZ = 75;
 constexpr int DEFAULT_SHOT_EVERY_MS = 1000;

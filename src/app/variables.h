@@ -12,6 +12,7 @@
 // - FrameAlpha, LastUpdateTime, FrameTime: written by the two callbacks, read by drawing code.
 
 #include "engine/Engine.h"
+#include "models/Assets.h"
 
 #include <cstdint>
 #include <vector>
@@ -53,10 +54,9 @@ inline TMenu* Menu = nullptr;
 inline TConsole* Console = nullptr;
 inline TParticleEngine* ParticleEngine = nullptr;
 
-constexpr int CAR_MESH_COUNT = 6;     // indexed by a car's Model
-constexpr int OBJECT_MESH_COUNT = 23; // indexed by a desk object's Kind
-inline TMesh* CarMeshes[CAR_MESH_COUNT] = {};
-inline TMesh* ObjectMeshes[OBJECT_MESH_COUNT] = {};
+// The models of models/Assets.h: CarMeshes by a car's Model, ObjectMeshes by a desk object's Kind.
+inline TMesh* CarMeshes[CAR_MODEL_COUNT] = {};
+inline TMesh* ObjectMeshes[OBJECT_KIND_COUNT] = {};
 
 inline int CountdownFont = 0; // "Arial" 20, the race countdown's digit
 inline float FrameAlpha = 0;  // fraction of the update interval since the latest update; unclamped

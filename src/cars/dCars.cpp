@@ -266,6 +266,12 @@ void TBasicCar::CollideCar(TBasicCar& Other) {
             if (VecDist(I.Pos, J.Pos) < Contact) KeepDistance(I, J, Contact); // only ever pushes
 }
 
+void TRace::RestartStuckChecks(int32_t Now) {
+    // Entries 1 and on are the computer cars.
+    for (int32_t I = 1; I < CarCount && size_t(I) < Cars.size(); ++I)
+        static_cast<TAICar*>(Cars[size_t(I)])->LastCheckTime = Now;
+}
+
 // ---------------------------------------------------------------------------------------------
 // TPlayerCar
 

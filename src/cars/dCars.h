@@ -66,6 +66,10 @@ public:
     void CollideCar(TBasicCar& Other);
 };
 
+// Car model Model (a CarMeshes slot) standing at Pos on the desk, heading HeadingDeg (from +x
+// towards +y), as every car draws itself (cars/dCarsDraw.cpp).
+void DrawCarModel(int32_t Model, const TVec3& Pos, float HeadingDeg);
+
 class TPlayerCar : public TBasicCar {
 public:
     TPlayerCar();

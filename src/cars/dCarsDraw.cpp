@@ -15,11 +15,15 @@ void TBasicCar::Draw() {
     const bool OppositeSigns = (A < 0 && B > 0) || (A > 0 && B < 0);
     const float H = OppositeSigns ? float(double(B) + (double(A) + B) * T)
                                   : float(double(B) + (double(A) - B) * T);
+    DrawCarModel(Model, P, H);
+}
+
+void DrawCarModel(int32_t Model, const TVec3& Pos, float HeadingDeg) {
     glPushMatrix();
-    glTranslatef(P.x, P.y, 0);
+    glTranslatef(Pos.x, Pos.y, 0);
     glRotatef(180, 0, 1, 0);
-    glRotatef(float(90.0 - H), 0, 0, 1);
-    if (Model >= 0 && Model < CAR_MESH_COUNT && CarMeshes[Model]) CarMeshes[Model]->Draw();
+    glRotatef(float(90.0 - HeadingDeg), 0, 0, 1);
+    if (Model >= 0 && Model < CAR_MODEL_COUNT && CarMeshes[Model]) CarMeshes[Model]->Draw();
     glPopMatrix();
 }
 

@@ -10,11 +10,19 @@
 
 class TBasicCar;
 
+// The race manager's State: which of the race and the menu is in front.
+constexpr int32_t STATE_MENU = 0;     // no race in front: before the first level, or paused
+constexpr int32_t STATE_RACING = 1;   // the countdown, then the race
+constexpr int32_t STATE_FINISHED = 2; // the player has finished; the result is shown
+
+// The map file of a level name: "map3" is data\maps\map3.map.
+inline std::string LevelFile(const std::string& Name) { return "data\\maps\\" + Name + ".map"; }
+
 class TRace {
 public:
     int32_t CarCount = 0; // 0 until the first level is loaded, then 6
     std::vector<TBasicCar*> Cars; // [0] the player's car, [1..5] computer cars; owned
-    int32_t State = 0; // 0 menu in front, 1 race running, 2 the player has finished
+    int32_t State = STATE_MENU;
     int32_t LapCount = 0;
     bool RaceOver = false;
     bool Started = false;
@@ -34,4 +42,8 @@ public:
     virtual void CarFinished(TBasicCar* Car) = 0;
     virtual void Update() = 0;
     virtual void Draw() = 0;
+
+    // Every computer car's stuck check starts its interval anew at Now: time on the grid or behind
+    // the menu is no time spent stuck (cars/dCars.cpp).
+    void RestartStuckChecks(int32_t Now);
 };

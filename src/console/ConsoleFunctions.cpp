@@ -82,10 +82,10 @@ void CmdFollow() {
 void CmdLoadLevel() {
     const std::string* Arg = Argument();
     if (!Arg) return;
-    if (FileExists("data\\maps\\" + *Arg + ".map")) {
+    if (FileExists(LevelFile(*Arg))) {
         if (GameManager) GameManager->LoadLevel(*Arg);
     } else {
-        Console->AddLine(Win1251("Карты ") + *Arg + Win1251(" не существует"));
+        Console->AddLine(NoSuchMapLine(*Arg));
     }
 }
 
@@ -122,6 +122,10 @@ void RegisterCommands() {
     Console->Register("ai_dfc", CmdAiDfc, Win1251("Задай DistFromCenter для интеллекта"));
     Console->Register("ai_tck", CmdAiTck, Win1251("Задай ToCenterKoef для интеллекта"));
     Console->Register("ai_minturn", CmdAiMinTurn, Win1251("Задай minturn для интеллекта"));
+}
+
+std::string NoSuchMapLine(const std::string& Name) {
+    return Win1251("Карты ") + Name + Win1251(" не существует");
 }
 
 char LocaleDecimalSeparator() {

@@ -8,6 +8,9 @@
 
 void RegisterCommands();
 
+// The console's line for a level whose map file does not exist (Windows-1251).
+std::string NoSuchMapLine(const std::string& Name);
+
 // Numbers as the commands read and write them. Integers are whole signed decimal words in the
 // int32 range. Floating-point numbers use the decimal separator of the user's locale (queried
 // without touching the process's C locale) and are printed with up to 15 significant digits of

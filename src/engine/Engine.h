@@ -34,6 +34,12 @@ constexpr int VK_MOUSE_LEFT = 257;
 constexpr int CALLBACK_UPDATE = 0;
 constexpr int CALLBACK_RENDER = 1;
 
+// The game's fixed update rate: every per-update constant of the cars, the camera and the console
+// assumes it, and the race's clock advances by a whole number of milliseconds per update.
+constexpr int UPDATES_PER_SECOND = 40;
+constexpr int MS_PER_UPDATE = 1000 / UPDATES_PER_SECOND;
+static_assert(1000 % UPDATES_PER_SECOND == 0, "an update lasts a whole number of milliseconds");
+
 // The screen size the game is written for; the SDL back-end scales it to the real display.
 constexpr int GAME_SCREEN_WIDTH = 1024;
 constexpr int GAME_SCREEN_HEIGHT = 768;

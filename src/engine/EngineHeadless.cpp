@@ -20,7 +20,8 @@ void THeadlessEngine::SetCallback(int Kind, TProc Proc) {
 }
 
 void THeadlessEngine::Run(int UpdatesPerSecond) {
-    if (UpdatesPerSecond <= 0) UpdatesPerSecond = 40; // a rate of none would divide by zero
+    // A rate of none would divide by zero.
+    if (UpdatesPerSecond <= 0) UpdatesPerSecond = UPDATES_PER_SECOND;
     const int StepMs = std::max(1, 1000 / UpdatesPerSecond);
     for (int I = 0; I < MaxRunUpdates && !QuitRequested; ++I) {
         AdvanceTime(StepMs);

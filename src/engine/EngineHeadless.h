@@ -18,7 +18,7 @@ public:
     void SetCallback(int Kind, TProc Proc) override;
     // Runs updates and frames on the virtual clock, 1000 / UpdatesPerSecond ms apart (one frame
     // after each update), until Quit or until MaxRunUpdates updates have run. A rate of 0 or less
-    // runs 40 per second.
+    // runs the game's rate.
     void Run(int UpdatesPerSecond) override;
     int Time() override { return Clock; }
     void Quit() override { QuitRequested = true; }

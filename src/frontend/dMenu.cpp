@@ -24,22 +24,33 @@ constexpr int32_t LAST_MAP = TMenu::MAP_CHOICES;
 constexpr int32_t LAST_PLACE_TO_GO_ON = 2; // finishing first or second opens the next level
 constexpr int32_t FIRST_LEVEL = 1;
 
-// The buttons each page answers to, by index.
-constexpr int MAIN_BUTTONS[] = {0, 1, 2, 3};
-constexpr int CHOICE_BUTTONS[] = {4, 5, 6};
-constexpr int RACE_BUTTONS[] = {7};
+constexpr int MAIN_BUTTONS[] = {BUTTON_NEW_GAME, BUTTON_CONTINUE, BUTTON_ABOUT, BUTTON_QUIT};
+constexpr int CHOICE_BUTTONS[] = {BUTTON_LEFT, BUTTON_RIGHT, BUTTON_NEXT};
+constexpr int RACE_BUTTONS[] = {BUTTON_RACE_NEXT};
 
 std::string LevelName(int32_t Number) { return "map" + std::to_string(Number); }
 
 void ResumeRace() {
-    GameManager->State = 1;
+    GameManager->State = STATE_RACING;
     Menu->Page = PAGE_RACE;
-    // The pause is no time spent stuck: every computer car starts its check interval anew.
-    for (int32_t I = 1; I < GameManager->CarCount; ++I)
-        static_cast<TAICar*>(GameManager->Cars[size_t(I)])->LastCheckTime = Engine->Time();
+    GameManager->RestartStuckChecks(Engine->Time());
 }
 
 } // namespace
+
+std::span<const int> PageButtons(int32_t Page) {
+    switch (Page) {
+    case PAGE_MAIN:
+        return MAIN_BUTTONS;
+    case PAGE_CAR:
+    case PAGE_MAP:
+        return CHOICE_BUTTONS;
+    case PAGE_RACE:
+        return RACE_BUTTONS;
+    default: // the about page: only Escape leaves it
+        return {};
+    }
+}
 
 TMenu::TMenu() {
     // Each picture once, in this order; the two arrows and the two next buttons share theirs.
@@ -55,9 +66,9 @@ TMenu::TMenu() {
         Loaded[I].Over = LoadPicture(BUTTON_FOLDER + Pairs[I][1]);
     }
     CursorTexture = LoadPicture(CURSOR_FILE);
-    for (int I = 0; I < 4; ++I) Images[I] = Loaded[I];
-    Images[4] = Images[5] = Loaded[4];
-    Images[6] = Images[7] = Loaded[5];
+    for (int I = BUTTON_NEW_GAME; I <= BUTTON_QUIT; ++I) Images[I] = Loaded[I];
+    Images[BUTTON_LEFT] = Images[BUTTON_RIGHT] = Loaded[4];
+    Images[BUTTON_NEXT] = Images[BUTTON_RACE_NEXT] = Loaded[5];
 
     struct TButtonDef {
         float X, Y;
@@ -91,37 +102,20 @@ void TMenu::Update() {
     int X = 0, Y = 0;
     Input->CursorPos(X, Y);
     const TVec3 Mouse = Vec3(float(X), float(Y), 0);
-    auto Press = [&](const int* First, const int* Last) {
-        // Every button of the page is tested with the same point, also after a hit.
-        for (const int* B = First; B != Last; ++B)
-            if (Input->LastKey() == VK_MOUSE_LEFT && InButton(Buttons[*B], Mouse)) Actions[*B]();
-    };
-    switch (Page) {
-    case PAGE_MAIN:
-        Press(std::begin(MAIN_BUTTONS), std::end(MAIN_BUTTONS));
-        break;
-    case PAGE_CAR:
-        CarSpin = float(double(CarSpin) + 1.0); // one degree per update
-        Press(std::begin(CHOICE_BUTTONS), std::end(CHOICE_BUTTONS));
-        break;
-    case PAGE_MAP:
-        Press(std::begin(CHOICE_BUTTONS), std::end(CHOICE_BUTTONS));
-        break;
-    case PAGE_RACE:
-        Press(std::begin(RACE_BUTTONS), std::end(RACE_BUTTONS));
-        break;
-    default: // the about page: only Escape leaves it
-        break;
-    }
+    if (Page == PAGE_CAR) CarSpin = float(double(CarSpin) + 1.0); // one degree per update
+    // Every button of the page is tested with the same point, also after a hit (an action may
+    // change the page: the buttons tested stay the page's that the update began on).
+    for (const int B : PageButtons(Page))
+        if (Input->LastKey() == VK_MOUSE_LEFT && InButton(Buttons[B], Mouse)) Actions[B]();
 }
 
 void TMenu::EscapePressed() {
     switch (GameManager->State) {
-    case 1: // pause the race behind the main page
-        GameManager->State = 0;
+    case STATE_RACING: // pause the race behind the main page
+        GameManager->State = STATE_MENU;
         Page = PAGE_MAIN;
         break;
-    case 0:
+    case STATE_MENU:
         if (Page == PAGE_ABOUT)
             Page = PAGE_MAIN;
         else if (Page == PAGE_CAR || Page == PAGE_MAP)
@@ -143,7 +137,7 @@ void QuitClick() { Engine->Quit(); }
 void ContinueClick() {
     if (GameManager->CarCount <= 0) return; // no race loaded yet
     if (GameManager->RaceOver)
-        GameManager->State = 2;
+        GameManager->State = STATE_FINISHED;
     else
         ResumeRace();
 }
@@ -173,7 +167,7 @@ void NextClick() {
         int32_t Next = GameManager->Level;
         if (GameManager->FinishPlace <= LAST_PLACE_TO_GO_ON) ++Next;
         // After the last map present the levels start over.
-        if (!FileExists("Data/Maps/map" + std::to_string(Next) + ".map")) Next = FIRST_LEVEL;
+        if (!FileExists(LevelFile(LevelName(Next)))) Next = FIRST_LEVEL;
         if (GameManager->LoadLevel(LevelName(Next))) GameManager->Level = Next;
     }
 }

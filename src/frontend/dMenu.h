@@ -4,8 +4,10 @@
 // walks back through the pages and pauses or resumes a race.
 
 #include "math/dMath.h"
+#include "models/Assets.h"
 
 #include <cstdint>
+#include <span>
 
 struct TButtonImages {
     int Normal = 0;
@@ -24,10 +26,23 @@ constexpr int32_t PAGE_MAP = 2;
 constexpr int32_t PAGE_ABOUT = 3;
 constexpr int32_t PAGE_RACE = 4;
 
+// The buttons, by their index into TMenu's Images, Buttons and Actions.
+constexpr int BUTTON_NEW_GAME = 0;
+constexpr int BUTTON_CONTINUE = 1;
+constexpr int BUTTON_ABOUT = 2;
+constexpr int BUTTON_QUIT = 3;
+constexpr int BUTTON_LEFT = 4; // the arrows and the next button of the car and map choices
+constexpr int BUTTON_RIGHT = 5;
+constexpr int BUTTON_NEXT = 6;
+constexpr int BUTTON_RACE_NEXT = 7; // the race page's one button
+
+// The buttons a page shows and answers to, in the order they are drawn and tested.
+std::span<const int> PageButtons(int32_t Page);
+
 class TMenu {
 public:
     static constexpr int BUTTON_COUNT = 8;
-    static constexpr int CAR_CHOICES = 6;
+    static constexpr int CAR_CHOICES = CAR_MODEL_COUNT;
     static constexpr int MAP_CHOICES = 11;
 
     TButtonImages Images[BUTTON_COUNT];
@@ -43,7 +58,8 @@ public:
     TMenu();
     ~TMenu();
     void Update();
-    void Draw(); // frontend/dMenuDraw.cpp
+    void Draw(); // frontend/dMenuDraw.cpp; DrawAt with the mouse where it is
+    void DrawAt(const TVec3& Mouse);
     void EscapePressed();
     void DrawButton(int Texture, const TVec3& Center, int32_t Width, int32_t Height, bool Mirror);
     static bool InButton(const TButtonRect& Rect, const TVec3& Point);

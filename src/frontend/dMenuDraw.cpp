@@ -6,7 +6,6 @@
 #include "engine/Text1251.h"
 #include "models/dMeshes.h"
 
-#include <initializer_list>
 #include <string>
 
 namespace {
@@ -56,24 +55,27 @@ void TMenu::DrawButton(int Texture, const TVec3& Center, int32_t Width, int32_t 
 }
 
 void TMenu::Draw() {
+    int X = 0, Y = 0;
+    Input->CursorPos(X, Y);
+    DrawAt(Vec3(float(X), float(Y), 0));
+}
+
+void TMenu::DrawAt(const TVec3& Mouse) {
     static const std::string CarTitle = Win1251("Выбери машину");
     static const std::string MapText = Win1251("Выбранная карта: ");
 
-    int X = 0, Y = 0;
-    Input->CursorPos(X, Y);
-    const TVec3 Mouse = Vec3(float(X), float(Y), 0);
-    auto DrawButtons = [&](std::initializer_list<int> Indices) {
-        for (int B : Indices) {
+    auto DrawButtons = [&] {
+        for (const int B : PageButtons(Page)) {
             const TButtonRect& R = Buttons[B];
             const int Picture = InButton(R, Mouse) ? Images[B].Over : Images[B].Normal;
-            DrawButton(Picture, R.Center, R.Width, R.Height, B == 4); // the left arrow is mirrored
+            DrawButton(Picture, R.Center, R.Width, R.Height, B == BUTTON_LEFT); // mirrored
         }
     };
 
     glDisable(GL_LIGHTING);
     switch (Page) {
     case PAGE_MAIN:
-        DrawButtons({0, 1, 2, 3});
+        DrawButtons();
         break;
     case PAGE_CAR:
         Render->Set3D(PREVIEW_FOV_DEG, PREVIEW_NEAR, PREVIEW_FAR);
@@ -85,12 +87,12 @@ void TMenu::Draw() {
             CarMeshes[SelectedCar]->Draw();
         glDisable(GL_LIGHTING);
         Render->Set2D(0, 0, float(Window->Width()), float(Window->Height()));
-        DrawButtons({4, 5, 6});
+        DrawButtons();
         Render->TextOut(TEXT_FONT, CarTitle, CAR_TITLE_X, CAR_TITLE_Y);
         break;
     case PAGE_MAP:
         Render->TextOut(TEXT_FONT, MapText + std::to_string(SelectedMap), MAP_TEXT_X, MAP_TEXT_Y);
-        DrawButtons({4, 5, 6});
+        DrawButtons();
         break;
     case PAGE_ABOUT: {
         static const std::string Credits[] = {Win1251(CREDITS[0]), Win1251(CREDITS[1]),
@@ -103,7 +105,7 @@ void TMenu::Draw() {
         break;
     }
     case PAGE_RACE:
-        DrawButtons({7});
+        DrawButtons();
         break;
     default:
         break;

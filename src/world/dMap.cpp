@@ -123,10 +123,10 @@ TMapData ParseMap(const std::vector<uint8_t>& Bytes, const std::string& FileName
         if (!VecIsFinite(O.Pos) || !std::isfinite(O.Angle))
             Refuse(FileName,
                    "desk object " + std::to_string(I) + " holds a number that is not finite");
-        if (O.Kind < 0 || O.Kind > MAX_OBJECT_KIND)
+        if (O.Kind < 0 || O.Kind >= OBJECT_KIND_COUNT)
             Refuse(FileName, "desk object " + std::to_string(I) + " has kind " +
                                  std::to_string(O.Kind) + ", not 0 to " +
-                                 std::to_string(MAX_OBJECT_KIND));
+                                 std::to_string(OBJECT_KIND_COUNT - 1));
     }
 
     // The builder normalises each segment's perpendicular and each point's sum of two of them.

@@ -7,6 +7,7 @@
 // floats; M x (x, y, z, Angle floats, Kind int32). Bytes after the objects are ignored.
 
 #include "math/dMath.h"
+#include "models/Assets.h"
 
 #include <cstdint>
 #include <span>
@@ -33,9 +34,6 @@ struct TDeskObject {
     int32_t Kind = 0; // index into ObjectMeshes
 };
 
-constexpr int32_t START_FLAG_KIND = 22;
-constexpr int32_t EMPTY_OBJECT_KIND = 21; // no model: draws nothing
-constexpr int32_t MAX_OBJECT_KIND = 22;
 
 // The contents of a .map file, as stored. The one definition of the format: the game's loader and
 // the content generator's writer both go through ParseMap / SerializeMap.
@@ -49,6 +47,10 @@ struct TMapData {
 // Parses and validates the bytes of a .map file; throws TFileError naming FileName and the fault.
 TMapData ParseMap(const std::vector<uint8_t>& Bytes, const std::string& FileName);
 std::vector<uint8_t> SerializeMap(const TMapData& Data);
+
+// One desk object as the track draws it, with its ObjectMeshes model (world/dMapDraw.cpp); lighting
+// is left on.
+void DrawDeskObject(const TDeskObject& Object);
 
 class TMap {
 public:
@@ -79,6 +81,7 @@ public:
 
     // Drawing (world/dMapDraw.cpp): road, desk objects near the camera, desk surface.
     void Draw();
+    void DrawRoad(); // unlit, in white
     void DrawTable();
     bool IsVisible(const TDeskObject& Object) const;
     static float DistSqrXY(const TVec3& A, const TVec3& B);

@@ -29,24 +29,31 @@ bool TMap::IsVisible(const TDeskObject& Object) const {
 // Leaves lighting on, texturing on unit 0 off, depth writes on, and the desk surface's
 // translation on the model-view matrix.
 void TMap::Draw() {
+    DrawRoad();
+
+    for (const TDeskObject& Object : Objects)
+        if (IsVisible(Object)) DrawDeskObject(Object);
+    DrawTable();
+}
+
+void TMap::DrawRoad() {
     glDisable(GL_LIGHTING);
     glColor3f(1, 1, 1);
     RoadMesh->Draw();
     glEnable(GL_LIGHTING);
+}
 
-    for (const TDeskObject& Object : Objects) {
-        if (!IsVisible(Object)) continue;
-        const bool Unlit = Object.Kind == START_FLAG_KIND;
-        if (Unlit) glDisable(GL_LIGHTING);
-        glPushMatrix();
-        glTranslatef(Object.Pos.x, Object.Pos.y, 0);
-        glRotatef(180, 1, 0, 0);
-        glRotatef(float(double(Object.Angle) + 180), 0, 0, 1);
-        if (TMesh* Mesh = ObjectMeshes[Object.Kind]) Mesh->Draw();
-        glPopMatrix();
-        if (Unlit) glEnable(GL_LIGHTING);
-    }
-    DrawTable();
+void DrawDeskObject(const TDeskObject& Object) {
+    // The start flags glow: they are drawn unlit.
+    const bool Unlit = Object.Kind == START_FLAG_KIND;
+    if (Unlit) glDisable(GL_LIGHTING);
+    glPushMatrix();
+    glTranslatef(Object.Pos.x, Object.Pos.y, 0);
+    glRotatef(180, 1, 0, 0);
+    glRotatef(float(double(Object.Angle) + 180), 0, 0, 1);
+    if (TMesh* Mesh = ObjectMeshes[Object.Kind]) Mesh->Draw();
+    glPopMatrix();
+    if (Unlit) glEnable(GL_LIGHTING);
 }
 
 // Drawn last, with depth writes off: it shows only where nothing nearer was drawn. The

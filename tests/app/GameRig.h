@@ -26,8 +26,6 @@
 
 namespace rig {
 
-constexpr int MS_PER_UPDATE = 25;
-
 // A rectangular loop, driven anticlockwise in the XY plane: along +x on y = 200 first. Points are
 // 100 apart; the start point lies on the first straight at (500, 200), where the side vector is
 // exactly (0, 1, 0). The half width keeps the six grid spots more than two car radii apart and

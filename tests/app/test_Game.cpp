@@ -46,19 +46,19 @@ TEST_F(Assets, CarModelsGetTheirTexturesInIndexOrder) {
     LoadAssets();
     const char* const Textures[] = {"player.jpg", "player2.jpg", "player3.jpg",
                                     "jeep.jpg",   "supra2.jpg",  "supra.jpg"};
-    for (int I = 0; I < CAR_MESH_COUNT; ++I) {
+    for (int I = 0; I < CAR_MODEL_COUNT; ++I) {
         ASSERT_NE(CarMeshes[I], nullptr);
         EXPECT_EQ(CarMeshes[I]->VertexCount, 3) << I;
         EXPECT_EQ(TextureName(CarMeshes[I]), std::string("data\\textures\\cars\\") + Textures[I]);
     }
-    for (int I = 1; I < CAR_MESH_COUNT; ++I)
+    for (int I = 1; I < CAR_MODEL_COUNT; ++I)
         EXPECT_GT(CarMeshes[I]->Texture, CarMeshes[I - 1]->Texture) << "loaded in index order";
 }
 
 TEST_F(Assets, DeskObjectModelsLeaveKind21EmptyAndShareThePaperTexture) {
     WriteModels();
     LoadAssets();
-    for (int I = 0; I < OBJECT_MESH_COUNT; ++I) ASSERT_NE(ObjectMeshes[I], nullptr) << I;
+    for (int I = 0; I < OBJECT_KIND_COUNT; ++I) ASSERT_NE(ObjectMeshes[I], nullptr) << I;
     EXPECT_EQ(ObjectMeshes[EMPTY_OBJECT_KIND]->VertexCount, 0);
     EXPECT_EQ(ObjectMeshes[EMPTY_OBJECT_KIND]->Texture, 0);
     EXPECT_FALSE(ObjectMeshes[EMPTY_OBJECT_KIND]->Textured);
@@ -66,7 +66,7 @@ TEST_F(Assets, DeskObjectModelsLeaveKind21EmptyAndShareThePaperTexture) {
     EXPECT_EQ(TextureName(ObjectMeshes[18]), "data\\textures\\objects\\paper.jpg");
     EXPECT_EQ(TextureName(ObjectMeshes[19]), "data\\textures\\objects\\paper.jpg");
     EXPECT_EQ(TextureName(ObjectMeshes[START_FLAG_KIND]), "data\\textures\\objects\\flag.jpg");
-    EXPECT_GT(ObjectMeshes[0]->Texture, CarMeshes[CAR_MESH_COUNT - 1]->Texture)
+    EXPECT_GT(ObjectMeshes[0]->Texture, CarMeshes[CAR_MODEL_COUNT - 1]->Texture)
         << "the desk objects come after the cars";
     EXPECT_GT(ObjectMeshes[22]->Texture, ObjectMeshes[20]->Texture);
     ASSERT_GT(CountdownFont, 0);

@@ -37,7 +37,6 @@ std::atomic<long> AllocationCount{0};
 
 namespace {
 
-constexpr int UPDATE_MS = 25;
 constexpr float Tolerance = 1e-4f;
 // The contact distance comes from the law of cosines in floats, a few thousandths off the exact one.
 constexpr float ProbeTolerance = 1e-2f;
@@ -147,7 +146,7 @@ protected:
     }
 
     void StepRace() {
-        TheEngine.AdvanceTime(UPDATE_MS);
+        TheEngine.AdvanceTime(MS_PER_UPDATE);
         Race.Update();
     }
 
@@ -788,13 +787,13 @@ TEST_F(DriverTest, StuckCarBacksUpForOneInterval) {
     RunUntil(1000);
     EXPECT_FALSE(Car.Reversing);
     EXPECT_EQ(Car.CheckPos.x, 600);
-    RunUntil(2000 - UPDATE_MS);
+    RunUntil(2000 - MS_PER_UPDATE);
     EXPECT_FALSE(Car.Reversing);
     StepRace(); // 2000 ms: slow, and moved less than 200 since the previous check
     EXPECT_TRUE(Car.Reversing);
     EXPECT_EQ(Car.LastCheckTime, 2000);
     Car.Accel = 0.5;
-    RunUntil(3000 - UPDATE_MS);
+    RunUntil(3000 - MS_PER_UPDATE);
     EXPECT_TRUE(Car.Reversing);
     EXPECT_LT(VecDot(Velocity(Car.Masses[1]), Car.Dir), 0); // backing up
     EXPECT_LT(Car.Pos.x, 600);

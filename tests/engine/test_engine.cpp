@@ -286,14 +286,14 @@ TEST_F(HeadlessTest, FpsCountsTheFramesOfTheLastSecond) {
 
 TEST_F(HeadlessTest, RunStepsTheClockAndStopsAtQuitOrTheLimit) {
     Engine.MaxRunUpdates = 5;
-    Engine.Run(40);
+    Engine.Run(UPDATES_PER_SECOND);
     EXPECT_EQ(Times, (std::vector<int>{25, 50, 75, 100, 125}));
     Times.clear();
     Engine.Run(0); // no rate: the game's 40
     EXPECT_EQ(Times.size(), 5u);
     Engine.Quit();
     Times.clear();
-    Engine.Run(40);
+    Engine.Run(UPDATES_PER_SECOND);
     EXPECT_TRUE(Times.empty()) << "a quit before Run returns at once";
 }
 

@@ -71,7 +71,7 @@ protected:
             std::ofstream("data/maps/map" + std::to_string(L) + ".map") << "x";
 
         UseEngine(&E);
-        for (int I = 0; I < CAR_MESH_COUNT; ++I) CarMeshes[I] = new TNotedMesh(I);
+        for (int I = 0; I < CAR_MODEL_COUNT; ++I) CarMeshes[I] = new TNotedMesh(I);
         GameManager = &Race;
         Menu = new TMenu();
     }

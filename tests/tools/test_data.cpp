@@ -3,6 +3,7 @@
 #include "app/variables.h"
 #include "engine/EngineHeadless.h"
 #include "engine/Files.h"
+#include "models/Assets.h"
 #include "models/dMeshes.h"
 #include "world/dMap.h"
 
@@ -27,16 +28,31 @@ namespace {
 
 // ---- what the game names ----------------------------------------------------------------------
 
-// Model and texture files as the game's tables write them (letter case and separators included).
-const char* const CAR_MODEL_FILES[] = {"data\\meshes\\player.mdl", "data\\meshes\\jeep.mdl", "data\\meshes\\supra.mdl"};
-const char* const CAR_TEXTURE_FILES[] = {"data\\textures\\cars\\player.jpg",  "data\\textures\\cars\\player2.jpg",
-                                         "data\\textures\\cars\\player3.jpg", "data\\textures\\cars\\jeep.jpg",
-                                         "data\\textures\\cars\\supra2.jpg",  "data\\textures\\cars\\supra.jpg"};
-// Desk-object kinds 0 to 22; kind 21 has no model, kind 19 wears the paper's texture.
-const char* const OBJECT_NAMES[23] = {"izmeritel", "cap",     "calendar", "telephone",  "stepler", "skrepka_st",
-                                      "skrepka",   "cigaret", "pen",      "podstavka",  "cigaret_box", "papka",
-                                      "nojnici",   "monitor", "rooler",   "eracer",     "book",    "disc",
-                                      "paper",     "paper_m", "cube",     "",           "flag"};
+// The files the game's asset tables name, each once (letter case and separators as written there).
+std::vector<std::string> Unique(std::vector<std::string> Files) {
+    std::vector<std::string> Once;
+    for (std::string& F : Files)
+        if (std::find(Once.begin(), Once.end(), F) == Once.end()) Once.push_back(std::move(F));
+    return Once;
+}
+std::vector<std::string> CarModelFiles() {
+    std::vector<std::string> Files;
+    for (const TCarAsset& C : CAR_ASSETS) Files.push_back(C.Model);
+    return Unique(Files);
+}
+std::vector<std::string> ModelFiles() {
+    std::vector<std::string> Files = CarModelFiles();
+    for (const TDeskObjectAsset& O : OBJECT_ASSETS)
+        if (O.Model) Files.push_back(O.Model);
+    return Unique(Files);
+}
+std::vector<std::string> TextureFiles() {
+    std::vector<std::string> Files;
+    for (const TCarAsset& C : CAR_ASSETS) Files.push_back(C.Texture);
+    for (const TDeskObjectAsset& O : OBJECT_ASSETS)
+        if (O.Texture) Files.push_back(O.Texture);
+    return Unique(Files);
+}
 const char* const MENU_PICTURES[] = {"newgame", "newgameover", "continue", "continueover", "about", "aboutover",
                                      "quit",    "quitover",    "next",     "nextover",     "arr1",  "arr2"};
 constexpr int MAP_COUNT = 11;
@@ -310,10 +326,7 @@ protected:
 
 TEST_F(GameData, EveryModelTheGameNamesLoadsSoundly) {
     REQUIRE_DATA();
-    std::vector<std::string> Files(std::begin(CAR_MODEL_FILES), std::end(CAR_MODEL_FILES));
-    for (const char* N : OBJECT_NAMES)
-        if (N[0]) Files.push_back(std::string("data\\meshes\\") + N + ".mdl");
-    for (const std::string& F : Files) {
+    for (const std::string& F : ModelFiles()) {
         SCOPED_TRACE(F);
         ASSERT_TRUE(FileExists(F));
         TMesh M;
@@ -348,7 +361,7 @@ TEST_F(GameData, EveryModelTheGameNamesLoadsSoundly) {
 
 TEST_F(GameData, CarsAreAboutFiftyLongAlongYAndTwentySixWideAlongX) {
     REQUIRE_DATA();
-    for (const char* F : CAR_MODEL_FILES) {
+    for (const std::string& F : CarModelFiles()) {
         SCOPED_TRACE(F);
         TMesh M;
         M.Load(F, true);
@@ -394,9 +407,7 @@ TEST_F(GameData, SupraCarriesItsSpoilerAtTheRearWhereThePlayersCarHasABoot) {
 
 TEST_F(GameData, EveryTextureTheGameNamesIsAPowerOfTwoPicture) {
     REQUIRE_DATA();
-    std::vector<std::string> Files(std::begin(CAR_TEXTURE_FILES), std::end(CAR_TEXTURE_FILES));
-    for (const char* N : OBJECT_NAMES)
-        if (N[0] && std::string(N) != "paper_m") Files.push_back(std::string("data\\textures\\objects\\") + N + ".jpg");
+    std::vector<std::string> Files = TextureFiles();
     Files.push_back("data\\textures\\road.jpg");
     Files.push_back("data\\textures\\table.jpg");
     Files.push_back("DATA\\Textures\\console.jpg");

@@ -613,7 +613,7 @@ class MapDrawTest : public MapTest {
 protected:
     void SetUp() override {
         MapTest::SetUp();
-        for (int K = 0; K < OBJECT_MESH_COUNT; ++K)
+        for (int K = 0; K < OBJECT_KIND_COUNT; ++K)
             ObjectMeshes[K] =
                 K == EMPTY_OBJECT_KIND ? new TMesh : new TProbeMesh("kind" + std::to_string(K));
     }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace {
 
@@ -283,7 +284,6 @@ TModel BuildCarModel(const TCarBody& B, TImage& Atlas) {
 enum class TStripes { Twin, Centre, Side, Hood, Chequer, None };
 
 struct TLivery {
-    const char* Texture;
     const TCarBody* Body;
     TColor Paint, Accent;
     TStripes Stripes;
@@ -461,20 +461,29 @@ TImage PaintLivery(const TLivery& L) {
 } // namespace
 
 void BuildCars(TContent& Content) {
-    // The car table's textures, each painted for the body that wears it.
+    // The car table's textures in its order, each painted for the body that wears it.
     const TLivery Liveries[] = {
-        {"player.jpg", &PLAYER_BODY, Hex("#d42020"), Hex("#f6f6f0"), TStripes::Twin, "1"},
-        {"player2.jpg", &PLAYER_BODY, Hex("#1f55c8"), Hex("#ffc21a"), TStripes::Centre, "2"},
-        {"player3.jpg", &PLAYER_BODY, Hex("#f2c416"), Hex("#151515"), TStripes::Chequer, "3"},
-        {"jeep.jpg", &JEEP_BODY, Hex("#4d6b2c"), Hex("#d9c48a"), TStripes::Side, "4"},
-        {"supra2.jpg", &SUPRA_BODY, Hex("#e9ecef"), Hex("#2457c4"), TStripes::Twin, "5"},
-        {"supra.jpg", &SUPRA_BODY, Hex("#f07a12"), Hex("#161616"), TStripes::Hood, "6"},
+        {&PLAYER_BODY, Hex("#d42020"), Hex("#f6f6f0"), TStripes::Twin, "1"},
+        {&PLAYER_BODY, Hex("#1f55c8"), Hex("#ffc21a"), TStripes::Centre, "2"},
+        {&PLAYER_BODY, Hex("#f2c416"), Hex("#151515"), TStripes::Chequer, "3"},
+        {&JEEP_BODY, Hex("#4d6b2c"), Hex("#d9c48a"), TStripes::Side, "4"},
+        {&SUPRA_BODY, Hex("#e9ecef"), Hex("#2457c4"), TStripes::Twin, "5"},
+        {&SUPRA_BODY, Hex("#f07a12"), Hex("#161616"), TStripes::Hood, "6"},
     };
-    for (const TCarBody* B : {&PLAYER_BODY, &JEEP_BODY, &SUPRA_BODY}) {
-        // The shape needs only the atlas layout; the liveries are painted below.
-        TImage Layout = TImage::Blank(CAR_TEXTURE_SIZE, CAR_TEXTURE_SIZE);
-        Content.Models.push_back({std::string("meshes/") + B->Name + ".mdl", BuildCarModel(*B, Layout)});
+    static_assert(std::size(Liveries) == CAR_MODEL_COUNT, "one livery per car model");
+    for (int I = 0; I < CAR_MODEL_COUNT; ++I) {
+        const TCarBody& Body = *Liveries[I].Body;
+        const std::string ModelPath = DataRelativePath(CAR_ASSETS[I].Model);
+        if (ModelPath != std::string("meshes/") + Body.Name + ".mdl")
+            throw std::logic_error("car model " + std::to_string(I) + " wears the " + Body.Name +
+                                   " body, but the car table names " + ModelPath);
+        if (!Content.FindModel(ModelPath)) {
+            // The shape needs only the atlas layout; the liveries are painted below.
+            TImage Layout = TImage::Blank(CAR_TEXTURE_SIZE, CAR_TEXTURE_SIZE);
+            Content.Models.push_back({ModelPath, BuildCarModel(Body, Layout)});
+        }
     }
-    for (const TLivery& L : Liveries)
-        Content.Pictures.push_back({std::string("textures/cars/") + L.Texture, PaintLivery(L), TPictureFormat::Jpeg});
+    for (int I = 0; I < CAR_MODEL_COUNT; ++I)
+        Content.Pictures.push_back({DataRelativePath(CAR_ASSETS[I].Texture), PaintLivery(Liveries[I]),
+                                    TPictureFormat::Jpeg});
 }

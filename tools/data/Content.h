@@ -4,6 +4,7 @@
 
 #include "Geometry.h"
 #include "Image.h"
+#include "models/Assets.h"
 #include "world/dMap.h"
 
 #include <string>
@@ -41,15 +42,9 @@ struct TContent {
     const TModel* FindModel(const std::string& Path) const;
 };
 
-// The desk-object kinds, indexed by a desk object's Kind: the model's file name without folder and
-// extension (empty for the kind that has no model), and the name a track source may use instead of
-// the number.
-struct TObjectKind {
-    const char* Model;
-    const char* Name;
-};
-constexpr int OBJECT_KIND_COUNT = 23;
-extern const TObjectKind OBJECT_KINDS[OBJECT_KIND_COUNT];
+// The model file name of a desk-object kind without folder and extension ("stepler"), empty for
+// the kind without a model.
+std::string ObjectModelName(int Kind);
 
 // The car models in the game's car table order (model file, texture file), and the three bodies.
 void BuildCars(TContent& Content);

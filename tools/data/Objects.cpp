@@ -25,21 +25,6 @@ constexpr TObjectRecipe RECIPES[] = {
 
 } // namespace
 
-const TObjectKind OBJECT_KINDS[OBJECT_KIND_COUNT] = {
-    {"izmeritel", "tape_measure"}, {"cap", "pen_cap"},
-    {"calendar", "calendar"},      {"telephone", "telephone"},
-    {"stepler", "stapler"},        {"skrepka_st", "clip_box"},
-    {"skrepka", "paper_clip"},     {"cigaret", "cigarette"},
-    {"pen", "pen"},                {"podstavka", "pen_holder"},
-    {"cigaret_box", "cigarette_pack"}, {"papka", "folder"},
-    {"nojnici", "scissors"},       {"monitor", "monitor"},
-    {"rooler", "ruler"},           {"eracer", "eraser"},
-    {"book", "book"},              {"disc", "disc"},
-    {"paper", "paper"},            {"paper_m", "crumpled_paper"},
-    {"cube", "cube"},              {"", "nothing"},
-    {"flag", "flag"},
-};
-
 TColor Plastic(TColor Base, double X, double Y, uint32_t Seed, double Grain) {
     return Shade(Base, 1.0 + (Fractal(X, Y, 1 << 16, 3, 0.5, Seed) - 0.5) * Grain * 2);
 }
@@ -66,14 +51,14 @@ TLatheUV AlongUV(TRegion R, double Length) {
 
 void BuildObjects(TContent& Content, bool Paint) {
     for (const TObjectRecipe& R : RECIPES) {
-        const std::string Name = OBJECT_KINDS[R.Kind].Model;
+        const std::string Name = ObjectModelName(R.Kind);
         TModel Model(Name + ".mdl");
         const bool Own = R.TextureWidth > 0;
         TImage Texture = Paint && Own ? TImage(R.TextureWidth, R.TextureHeight, Gray(0.5))
                                       : TImage::Blank(std::max(R.TextureWidth, 1), std::max(R.TextureHeight, 1));
         R.Build(Model, Texture);
-        Content.Models.push_back({"meshes/" + Name + ".mdl", std::move(Model)});
+        Content.Models.push_back({DataRelativePath(OBJECT_ASSETS[R.Kind].Model), std::move(Model)});
         if (Paint && Own)
-            Content.Pictures.push_back({"textures/objects/" + Name + ".jpg", std::move(Texture), TPictureFormat::Jpeg});
+            Content.Pictures.push_back({DataRelativePath(OBJECT_ASSETS[R.Kind].Texture), std::move(Texture), TPictureFormat::Jpeg});
     }
 }

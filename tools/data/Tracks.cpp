@@ -41,13 +41,13 @@ int ParseKind(const std::string& Word) {
     }
     const std::string W = Lower(Word);
     for (int K = 0; K < OBJECT_KIND_COUNT; ++K)
-        if (W == OBJECT_KINDS[K].Name || (OBJECT_KINDS[K].Model[0] && W == OBJECT_KINDS[K].Model)) return K;
+        if (W == OBJECT_ASSETS[K].SourceName || (OBJECT_ASSETS[K].Model && W == ObjectModelName(K))) return K;
     return -1;
 }
 
 std::string KindList() {
     std::string S;
-    for (int K = 0; K < OBJECT_KIND_COUNT; ++K) S += (K ? ", " : "") + std::string(OBJECT_KINDS[K].Name);
+    for (int K = 0; K < OBJECT_KIND_COUNT; ++K) S += (K ? ", " : "") + std::string(OBJECT_ASSETS[K].SourceName);
     return S;
 }
 
@@ -109,7 +109,7 @@ std::vector<TVec2D> DeskFootprint(const TDeskObject& O, const TOutline& Hull, do
     return R;
 }
 
-std::string Describe(int Kind) { return std::string(OBJECT_KINDS[Kind].Name); }
+std::string Describe(int Kind) { return std::string(OBJECT_ASSETS[Kind].SourceName); }
 
 std::string Units(double V) { return std::to_string(int(std::lround(V))); }
 
@@ -172,7 +172,7 @@ TCompiledTrack CompileTrack(const std::string& SourcePath) {
             Need(5, 5, "object KIND X Y ANGLE");
             const int Kind = ParseKind(W[1]);
             if (Kind < 0)
-                throw TTrackError(SourcePath, LineNo, "unknown object kind \"" + W[1] + "\" (0 to 22 or one of: " +
+                throw TTrackError(SourcePath, LineNo, "unknown object kind \"" + W[1] + "\" (0 to " + std::to_string(OBJECT_KIND_COUNT - 1) + " or one of: " +
                                                           KindList() + ")");
             TDeskObject O;
             O.Pos = {float(Number(2, "x")), float(Number(3, "y")), 0};

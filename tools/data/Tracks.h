@@ -5,7 +5,7 @@
 //     laps 3                      how many laps a race has (1 or more)
 //     point X Y HALFWIDTH [start] a centre-line control point, in driving order; exactly one
 //                                 carries "start": the start and finish line
-//     object KIND X Y ANGLE       a desk object: kind 0 to 22 or its name ("stapler", "book",
+//     object KIND X Y ANGLE       a desk object: its kind number or name ("stapler", "book",
 //                                 or the model's file name such as "stepler"), position, angle
 //                                 in degrees as the game draws it
 //

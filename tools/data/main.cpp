@@ -56,8 +56,8 @@ TContent BuildContent(bool Everything) {
 TFootprints FootprintsOf(const TContent& C) {
     TFootprints F(OBJECT_KIND_COUNT);
     for (int K = 0; K < OBJECT_KIND_COUNT; ++K) {
-        if (!OBJECT_KINDS[K].Model[0]) continue;
-        const TModel* M = C.FindModel(std::string("meshes/") + OBJECT_KINDS[K].Model + ".mdl");
+        if (!OBJECT_ASSETS[K].Model) continue;
+        const TModel* M = C.FindModel(DataRelativePath(OBJECT_ASSETS[K].Model));
         if (!M) continue;
         std::vector<TVec2D> P;
         for (const TVecD& V : M->Positions()) P.push_back({V.x, V.y});

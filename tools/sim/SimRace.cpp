@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr int MS_PER_UPDATE = 25;
 constexpr long DEFAULT_UPDATES = 20000;
 constexpr long MAX_UPDATES = INT_MAX / MS_PER_UPDATE; // the clock is an int of milliseconds
 
