@@ -2,7 +2,7 @@
 //
 // The game's own race on the headless engine: the race manager's LoadLevel path on MAPFILE at
 // virtual time 0, then N updates of the race part of the update callback (race manager, then
-// camera), update k at 25 * k ms, with the player's keys scripted from KEYFILE.
+// camera), update k at k * MS_PER_UPDATE ms, with the player's keys scripted from KEYFILE.
 #include "Sim.h"
 
 #include "app/Game.h"
@@ -228,8 +228,7 @@ int SimRace(const TSimArgs& Args) {
     for (long K = 1; K <= Options.Updates; ++K) {
         Game.Headless.SetTime(int(K * MS_PER_UPDATE));
         Keys.Apply(K);
-        Race.Update();
-        Camera->Update();
+        UpdateRace();
         if (Trace) WriteRows(Trace.get(), K, Race);
     }
     if (Trace && (std::fflush(Trace.get()) != 0 || std::ferror(Trace.get())))
