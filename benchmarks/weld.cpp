@@ -6,16 +6,16 @@
 
 namespace {
 
-constexpr int GridColumns = 200;
-constexpr int GridRows = 125;      // 200 x 125 quads, two triangles each
+constexpr int GRID_COLUMNS = 200;
+constexpr int GRID_ROWS = 125;      // 200 x 125 quads, two triangles each
 constexpr int TileQuads = 25;      // the texture repeats every 25 quads
 constexpr float QuadSizeUnits = 2; // world units
 
 TMesh TiledGrid() {
     TMesh M;
-    const int Across = GridColumns + 1;
-    for (int Y = 0; Y <= GridRows; ++Y)
-        for (int X = 0; X <= GridColumns; ++X) {
+    const int Across = GRID_COLUMNS + 1;
+    for (int Y = 0; Y <= GRID_ROWS; ++Y)
+        for (int X = 0; X <= GRID_COLUMNS; ++X) {
             M.Vertices.push_back(Vec3(float(X * QuadSizeUnits), float(Y * QuadSizeUnits), 0));
             M.Normals.push_back(Vec3(0, 0, 1));
         }
@@ -25,8 +25,8 @@ TMesh TiledGrid() {
     for (int V = 0; V <= TileQuads; ++V)
         for (int U = 0; U <= TileQuads; ++U)
             M.TexCoords.push_back({float(U) / TileQuads, float(V) / TileQuads});
-    for (int Y = 0; Y < GridRows; ++Y)
-        for (int X = 0; X < GridColumns; ++X) {
+    for (int Y = 0; Y < GRID_ROWS; ++Y)
+        for (int X = 0; X < GRID_COLUMNS; ++X) {
             const int32_t P = Y * Across + X;
             const int32_t T = (Y % TileQuads) * TileAcross + X % TileQuads;
             M.Faces.push_back({{P, P + 1, P + Across + 1}});

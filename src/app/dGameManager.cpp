@@ -84,6 +84,8 @@ bool TGameManager::LoadLevelFile(const std::string& FileName, const std::string&
     const TVec3 Base = VecSub(P.Pos, VecScale(S, float(double(W) * GRID_WIDTH_SHARE)));
     const TVec3 Back = VecNormalize(Perp2D(TVec3{}, P.Side));
     for (int I = 0; I < CarCount; ++I) {
+        // The offset across the road, S * W * I * 2 / CarCount * 0.8, is taken one vector step at a
+        // time, each rounded to floats: the grid (and so every race) depends on those roundings.
         TVec3 D = VecScale(S, W);
         D = VecScale(D, float(I));
         D = VecScale(D, 2);

@@ -86,7 +86,7 @@ void THeadlessEngine::TRenderService::TextOut(int Font, const std::string& Text,
 }
 
 int THeadlessEngine::TRenderService::TextWidth(int, const std::string& Text) {
-    return int(Text.size()) * CharWidthPx;
+    return int(Text.size()) * CHAR_WIDTH_PX;
 }
 
 int THeadlessEngine::TRenderService::FPS() {

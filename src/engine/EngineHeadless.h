@@ -58,7 +58,7 @@ public:
     std::vector<std::string> ShaderLog; // file of each shader load asked for
 
     // Fixed width of one character in the headless fonts, pixels.
-    static constexpr int CharWidthPx = 8;
+    static constexpr int CHAR_WIDTH_PX = 8;
 
 private:
     struct TSetupService final : TSetup {

@@ -3,7 +3,7 @@
 namespace {
 
 // Code points of the bytes 0x80 ... 0xFF; the bytes below 0x80 are ASCII.
-constexpr char32_t Upper[128] = {
+constexpr char32_t UPPER_HALF_CODE_POINTS[128] = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
     0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
     0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
@@ -41,13 +41,13 @@ void AppendUtf8(std::string& Out, char32_t C) {
 
 } // namespace
 
-char32_t CodePointOf1251(uint8_t Byte) { return Byte < 0x80 ? char32_t(Byte) : Upper[Byte - 0x80]; }
+char32_t CodePointOf1251(uint8_t Byte) { return Byte < 0x80 ? char32_t(Byte) : UPPER_HALF_CODE_POINTS[Byte - 0x80]; }
 
 int ByteOf1251(char32_t CodePoint) {
     if (CodePoint < 0x80) return int(CodePoint);
     if (CodePoint == 0xFFFD) return -1;
     for (int I = 0; I < 128; ++I)
-        if (Upper[I] == CodePoint) return 0x80 + I;
+        if (UPPER_HALF_CODE_POINTS[I] == CodePoint) return 0x80 + I;
     return -1;
 }
 

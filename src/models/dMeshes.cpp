@@ -10,9 +10,9 @@
 
 namespace {
 
-constexpr size_t MdlFaceBytes = 12;    // three int32 indices
-constexpr size_t MdlTexCoordBytes = 8; // u, v
-constexpr size_t MdlVectorBytes = 12;  // x, y, z
+constexpr size_t MDL_FACE_BYTES = 12;    // three int32 indices
+constexpr size_t MDL_TEX_COORD_BYTES = 8; // u, v
+constexpr size_t MDL_VECTOR_BYTES = 12;  // x, y, z
 
 // Reads a .mdl file front to back. Every fault is thrown as a TFileError naming the file, so a bad
 // model never reaches the game half-read.
@@ -42,7 +42,7 @@ public:
     // Count triangles of three indices, each below Limit.
     std::vector<TFace> Faces(int32_t Count, int32_t Limit, const std::string& Block,
                              const std::string& Target) {
-        Need(Count, MdlFaceBytes, Block);
+        Need(Count, MDL_FACE_BYTES, Block);
         std::vector<TFace> Result(static_cast<size_t>(Count));
         for (int32_t F = 0; F < Count; ++F)
             for (int32_t& Index : Result[size_t(F)].V) {
@@ -56,7 +56,7 @@ public:
 
     std::vector<TTexCoord> TexCoords(int32_t Count) {
         const std::string Block = "texture coordinates";
-        Need(Count, MdlTexCoordBytes, Block);
+        Need(Count, MDL_TEX_COORD_BYTES, Block);
         std::vector<TTexCoord> Result(static_cast<size_t>(Count));
         for (int32_t I = 0; I < Count; ++I) {
             TTexCoord& T = Result[size_t(I)];
@@ -68,7 +68,7 @@ public:
     }
 
     std::vector<TVec3> Vectors(int32_t Count, const std::string& Block) {
-        Need(Count, MdlVectorBytes, Block);
+        Need(Count, MDL_VECTOR_BYTES, Block);
         std::vector<TVec3> Result(static_cast<size_t>(Count));
         for (int32_t I = 0; I < Count; ++I) {
             TVec3& V = Result[size_t(I)];

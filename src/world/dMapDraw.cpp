@@ -13,6 +13,7 @@ constexpr double DRAW_RANGE_SQR = 640000; // 800 units
 constexpr float TABLE_HALF_SIZE = 500;
 constexpr float TABLE_DEPTH = 0.02;
 constexpr double TABLE_REPEATS = 2; // texture repeats across the square
+constexpr double TABLE_TRAVEL_EXTRA = 500; // see DrawTable
 
 } // namespace
 
@@ -60,7 +61,11 @@ void DrawDeskObject(const TDeskObject& Object) {
 // translation is not undone; the 3-D pass ends here.
 void TMap::DrawTable() {
     const TVec3& C = Camera->Pos;
-    const double TravelPerRepeat = (double(TableScale) + 500) / 2; // world units of camera travel
+    // The square follows the camera, so its texture must slide back as the camera moves for the
+    // grain to stay on the desk: one repeat spans 500 units of the square, and the texture shifts
+    // one repeat per (TableScale + 500) / 2 = 506 units of travel, so the grain creeps along by
+    // about 1 % of the camera's travel, as the desk always has.
+    const double TravelPerRepeat = (double(TableScale) + TABLE_TRAVEL_EXTRA) / 2;
     const float S0 = float(C.x / TravelPerRepeat);
     const float T0 = float(C.y / TravelPerRepeat);
     const float S1 = float(double(S0) + TABLE_REPEATS);

@@ -37,9 +37,9 @@ std::atomic<long> AllocationCount{0};
 
 namespace {
 
-constexpr float Tolerance = 1e-4f;
+constexpr float TOLERANCE = 1e-4f;
 // The contact distance comes from the law of cosines in floats, a few thousandths off the exact one.
-constexpr float ProbeTolerance = 1e-2f;
+constexpr float PROBE_TOLERANCE = 1e-2f;
 
 // The race as the cars see it: the lap count, the running order, and a record of every finish.
 class TTestRace final : public TRace {
@@ -254,7 +254,7 @@ TEST_F(CarTest, GripCorrectsAlongRightAlsoForTheTurnedFrontLine) {
     Car.ApplyGrip();
     const double Drift = 0.2 / std::sqrt(1.04); // left of the turned line
     EXPECT_EQ(Car.Masses[0].OldPos.x, -1);
-    EXPECT_NEAR(Car.Masses[0].OldPos.y, -Drift / 5, Tolerance);
+    EXPECT_NEAR(Car.Masses[0].OldPos.y, -Drift / 5, TOLERANCE);
     EXPECT_EQ(Car.Masses[1].OldPos.y, 0); // on its line: no drift, nothing done
 }
 
@@ -284,11 +284,11 @@ TEST_F(CarTest, OnePushRollsOnWithoutFriction) {
     EXPECT_GT(Car.Masses[0].Pos.x, 12.5f); // the relaxations pull the front along
     for (int I = 0; I < 400; ++I) Car.Update();
     // The push is shared between the two masses and nothing takes it away.
-    EXPECT_NEAR(Car.Speed, 0.25f, Tolerance);
+    EXPECT_NEAR(Car.Speed, 0.25f, TOLERANCE);
     const float X = Car.Pos.x;
     for (int I = 0; I < 400; ++I) Car.Update();
     EXPECT_NEAR(Car.Pos.x - X, 100, 0.01);
-    EXPECT_NEAR(Car.Pos.y, 0, Tolerance);
+    EXPECT_NEAR(Car.Pos.y, 0, TOLERANCE);
 }
 
 TEST_F(CarTest, HoldingThrottleReachesTheSpeedLimitAndNoMore) {
@@ -312,8 +312,8 @@ TEST_F(CarTest, SpeedLimitAppliesToEachMassAfterTheRelaxations) {
     Push(Car.Masses[1], Vec3(30, 0, 0));
     Car.Update();
     EXPECT_EQ(Car.Speed, 14);
-    EXPECT_NEAR(MassSpeed(Car.Masses[0]), 14, Tolerance);
-    EXPECT_NEAR(MassSpeed(Car.Masses[1]), 14, Tolerance);
+    EXPECT_NEAR(MassSpeed(Car.Masses[0]), 14, TOLERANCE);
+    EXPECT_NEAR(MassSpeed(Car.Masses[1]), 14, TOLERANCE);
 }
 
 TEST_F(CarTest, SpeedLimitComesAfterTheCollisionsAndRelaxations) {
@@ -327,8 +327,8 @@ TEST_F(CarTest, SpeedLimitComesAfterTheCollisionsAndRelaxations) {
     // The contact pushes the rear mass on to about 16 per update, the relaxations pass that on to
     // the front; both are cut back to the limit afterwards.
     EXPECT_EQ(Car.Speed, Car.MaxSpeed);
-    EXPECT_NEAR(MassSpeed(Car.Masses[0]), 14, Tolerance);
-    EXPECT_NEAR(MassSpeed(Car.Masses[1]), 14, Tolerance);
+    EXPECT_NEAR(MassSpeed(Car.Masses[0]), 14, TOLERANCE);
+    EXPECT_NEAR(MassSpeed(Car.Masses[1]), 14, TOLERANCE);
     EXPECT_LT(Behind.Masses[0].Pos.x, -15);
 }
 
@@ -341,8 +341,8 @@ TEST_F(CarTest, HandbrakeRemovesAFifteenthOfTheDriftInsteadOfAFifth) {
         if (Handbrake) Car.ApplyHandbrake();
         Car.Update();
         const float Kept = Handbrake ? float(1 - 1 / 15.0) : float(1 - 1 / 5.0);
-        EXPECT_NEAR(Velocity(Car.Masses[0]).y, Kept, Tolerance) << Handbrake;
-        EXPECT_NEAR(Velocity(Car.Masses[1]).y, Kept, Tolerance) << Handbrake;
+        EXPECT_NEAR(Velocity(Car.Masses[0]).y, Kept, TOLERANCE) << Handbrake;
+        EXPECT_NEAR(Velocity(Car.Masses[1]).y, Kept, TOLERANCE) << Handbrake;
         EXPECT_FALSE(Car.HandbrakeOn); // one update only
     }
 }
@@ -513,7 +513,7 @@ TEST_F(EdgeTest, ProbeValuesFollowTheFiveStepWalk) {
         Q = float(double(Q) + 2.8f);
         if (-Q <= 12.5f) Q = float(double(Q) - double(float(12.5 / double(-Q))));
     }
-    EXPECT_NEAR(Car.Masses[0].Pos.y, Q, ProbeTolerance);
+    EXPECT_NEAR(Car.Masses[0].Pos.y, Q, PROBE_TOLERANCE);
     EXPECT_EQ(Car.Masses[1].Pos.y, -5); // at rest within the radius: no direction, never tested
 }
 
@@ -557,7 +557,7 @@ TEST_F(CarTest, HeavierMassMovesLessAgainstAnotherCar) {
         Pose(A, Vec3(0, 0, 0), Vec3(-25, 0, 0));
         Pose(B, Vec3(20, 0, 0), Vec3(45, 0, 0));
         A.CollideCar(B);
-        EXPECT_NEAR(-A.Masses[0].Pos.x / (B.Masses[0].Pos.x - 20), 1 / Mass, Tolerance) << Model;
+        EXPECT_NEAR(-A.Masses[0].Pos.x / (B.Masses[0].Pos.x - 20), 1 / Mass, TOLERANCE) << Model;
     }
 }
 
@@ -609,15 +609,15 @@ TEST_F(CarTest, HoldingWFromRestAddsHalfAUnitPerUpdate) {
     Car.PlaceAt(Vec3(-1, 0, 0), 0, 0);
     Hold({'W'});
     Car.Update();
-    EXPECT_NEAR(Velocity(Car.Masses[0]).x + Velocity(Car.Masses[1]).x, 0.5, Tolerance);
+    EXPECT_NEAR(Velocity(Car.Masses[0]).x + Velocity(Car.Masses[1]).x, 0.5, TOLERANCE);
     Car.Update();
-    EXPECT_NEAR(Velocity(Car.Masses[0]).x + Velocity(Car.Masses[1]).x, 1.0, Tolerance);
+    EXPECT_NEAR(Velocity(Car.Masses[0]).x + Velocity(Car.Masses[1]).x, 1.0, TOLERANCE);
     Hold({'S'});
     Car.Update();
-    EXPECT_NEAR(Velocity(Car.Masses[0]).x + Velocity(Car.Masses[1]).x, 0.5, Tolerance);
+    EXPECT_NEAR(Velocity(Car.Masses[0]).x + Velocity(Car.Masses[1]).x, 0.5, TOLERANCE);
     Hold({'W', 'S'}); // the pushes cancel
     Car.Update();
-    EXPECT_NEAR(Velocity(Car.Masses[0]).x + Velocity(Car.Masses[1]).x, 0.5, Tolerance);
+    EXPECT_NEAR(Velocity(Car.Masses[0]).x + Velocity(Car.Masses[1]).x, 0.5, TOLERANCE);
 }
 
 TEST_F(CarTest, HoldingASteersRightToTheLimitAndReleasingStraightens) {
@@ -648,8 +648,8 @@ TEST_F(CarTest, HandbrakeKeyWeakensTheGripAfterTheThrottle) {
     Push(Car.Masses[1], Vec3(0, 1, 0));
     Hold({VK_SPACE, 'W'});
     Car.Update();
-    EXPECT_NEAR(Velocity(Car.Masses[1]).y, float(1 - 1 / 15.0), Tolerance);
-    EXPECT_NEAR(Velocity(Car.Masses[0]).x + Velocity(Car.Masses[1]).x, 0.5, Tolerance);
+    EXPECT_NEAR(Velocity(Car.Masses[1]).y, float(1 - 1 / 15.0), TOLERANCE);
+    EXPECT_NEAR(Velocity(Car.Masses[0]).x + Velocity(Car.Masses[1]).x, 0.5, TOLERANCE);
 }
 
 TEST_F(CarTest, KeysAreIgnoredOnceFinished) {

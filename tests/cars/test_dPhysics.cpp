@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr float RatioTolerance = 1e-6f;
+constexpr float RATIO_TOLERANCE = 1e-6f;
 
 TPointMass MassAt(float X, float Y, float OldX, float OldY) {
     TPointMass M;
@@ -98,7 +98,7 @@ TEST(KeepDistance, HeavierMassMovesLess) {
     SetMass(A, 1.3);
     KeepDistance(A, B, 25);
     const float MoveA = -A.Pos.x, MoveB = B.Pos.x - 20;
-    EXPECT_NEAR(MoveA / MoveB, 1 / 1.3f, RatioTolerance);
+    EXPECT_NEAR(MoveA / MoveB, 1 / 1.3f, RATIO_TOLERANCE);
     EXPECT_FLOAT_EQ(MoveA + MoveB, 2.5f); // half the error in total, whatever the masses
 }
 

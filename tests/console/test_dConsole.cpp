@@ -472,15 +472,15 @@ TEST_F(ConsoleTest, ReachingTheTopWinsOverAToggleInTheSameUpdate) {
 }
 
 TEST_F(ConsoleTest, BackgroundDriftsInEveryState) {
-    constexpr float DriftTolerance = 1e-6f;
+    constexpr float DRIFT_TOLERANCE = 1e-6f;
     Idle(40); // hidden all along
     EXPECT_EQ(C().State, csHidden);
-    EXPECT_NEAR(C().ScrollX, 0.2f, DriftTolerance);
-    EXPECT_NEAR(C().Drift.y, 0.08f, DriftTolerance);
+    EXPECT_NEAR(C().ScrollX, 0.2f, DRIFT_TOLERANCE);
+    EXPECT_NEAR(C().Drift.y, 0.08f, DRIFT_TOLERANCE);
     double DriftX = 0;
     for (int I = 1; I <= 40; ++I)
         DriftX += std::sin(20 * 0.005 * I) / 100 + 0.001;
-    EXPECT_NEAR(C().Drift.x, DriftX, DriftTolerance);
+    EXPECT_NEAR(C().Drift.x, DriftX, DRIFT_TOLERANCE);
     EXPECT_EQ(C().Drift.z, 0);
 }
 

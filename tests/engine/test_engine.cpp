@@ -309,7 +309,7 @@ TEST_F(HeadlessTest, TexturesAndFontsGetDistinctHandlesAndFontZeroExists) {
     EXPECT_TRUE(Engine.TextureLog[size_t(A) - 1].Freed);
     EXPECT_EQ(Engine.FontLog.size(), 1u);
     EXPECT_EQ(Engine.Render()->Fonts()->Create("Arial", 20, 0, 512), 1);
-    EXPECT_EQ(Engine.Render()->TextWidth(0, "abc"), 3 * THeadlessEngine::CharWidthPx);
+    EXPECT_EQ(Engine.Render()->TextWidth(0, "abc"), 3 * THeadlessEngine::CHAR_WIDTH_PX);
 }
 
 } // namespace

@@ -14,10 +14,10 @@
 
 namespace {
 
-constexpr int Side = TParticleEngine::BLUR_SIZE;
+constexpr int SIDE = TParticleEngine::BLUR_SIZE;
 
 int AlphaAt(const std::vector<uint8_t>& Image, int Row, int Column) {
-    return Image[(size_t(Row) * Side + size_t(Column)) * 4 + 3];
+    return Image[(size_t(Row) * SIDE + size_t(Column)) * 4 + 3];
 }
 
 class ParticleTest : public ::testing::Test {
@@ -44,8 +44,8 @@ TEST(BlurImage, TransparentFromRadius32Outwards) {
     const std::vector<uint8_t> Image = TParticleEngine::MakeBlurImage();
     EXPECT_EQ(AlphaAt(Image, 32, 0), 0);
     EXPECT_EQ(AlphaAt(Image, 0, 32), 0);
-    for (int Row : {0, Side - 1})
-        for (int Column : {0, Side - 1})
+    for (int Row : {0, SIDE - 1})
+        for (int Column : {0, SIDE - 1})
             EXPECT_EQ(AlphaAt(Image, Row, Column), 0) << Row << "," << Column;
 }
 

@@ -7,9 +7,9 @@
 
 namespace {
 
-constexpr float SingleTolerance = 1e-6f;
+constexpr float SINGLE_TOLERANCE = 1e-6f;
 
-void ExpectVec(const TVec3& V, float X, float Y, float Z, float Tolerance = SingleTolerance) {
+void ExpectVec(const TVec3& V, float X, float Y, float Z, float Tolerance = SINGLE_TOLERANCE) {
     EXPECT_NEAR(V.x, X, Tolerance);
     EXPECT_NEAR(V.y, Y, Tolerance);
     EXPECT_NEAR(V.z, Z, Tolerance);

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr float UnitTolerance = 1e-6f;
+constexpr float UNIT_TOLERANCE = 1e-6f;
 
 // Little-endian bytes written by hand, independent of SerializeMdl.
 struct TBytes {
@@ -89,7 +89,7 @@ bool SameBits(const TTexCoord& A, const TTexCoord& B) {
     return SameBits(A.u, B.u) && SameBits(A.v, B.v);
 }
 
-void ExpectVec(const TVec3& V, float X, float Y, float Z, float Tolerance = UnitTolerance) {
+void ExpectVec(const TVec3& V, float X, float Y, float Z, float Tolerance = UNIT_TOLERANCE) {
     EXPECT_NEAR(V.x, X, Tolerance);
     EXPECT_NEAR(V.y, Y, Tolerance);
     EXPECT_NEAR(V.z, Z, Tolerance);
