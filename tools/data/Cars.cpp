@@ -306,24 +306,17 @@ TColor PaintAt(const TLivery& L, double X, double Y, uint32_t Seed) {
 void PaintWindowGlass(TCanvas& C, const std::vector<TVec2D>& Poly) {
     C.Polygon(Poly, GLASS);
     // A soft diagonal reflection across each pane.
-    double MinX = 1e9, MaxX = -1e9, MinY = 1e9, MaxY = -1e9;
-    for (const TVec2D& P : Poly) {
-        MinX = std::min(MinX, P.x);
-        MaxX = std::max(MaxX, P.x);
-        MinY = std::min(MinY, P.y);
-        MaxY = std::max(MaxY, P.y);
-    }
-    const double W = MaxX - MinX;
+    const TBounds2D B = BoundsOf(Poly);
+    const double W = B.X1 - B.X0;
     // The band clipped to the (convex, counter-clockwise) pane, edge by edge.
-    std::vector<TVec2D> Inside = {{MinX + W * 0.15, MinY}, {MinX + W * 0.35, MinY}, {MinX + W * 0.6, MaxY},
-                                  {MinX + W * 0.4, MaxY}};
+    std::vector<TVec2D> Inside = {{B.X0 + W * 0.15, B.Y0}, {B.X0 + W * 0.35, B.Y0}, {B.X0 + W * 0.6, B.Y1},
+                                  {B.X0 + W * 0.4, B.Y1}};
     for (size_t I = 0; I < Poly.size() && !Inside.empty(); ++I) {
-        const TVec2D A = Poly[I], B = Poly[(I + 1) % Poly.size()];
-        const auto Side = [&](TVec2D P) { return (B.x - A.x) * (P.y - A.y) - (B.y - A.y) * (P.x - A.x); };
+        const TVec2D From = Poly[I], To = Poly[(I + 1) % Poly.size()];
         std::vector<TVec2D> Out;
         for (size_t K = 0; K < Inside.size(); ++K) {
             const TVec2D P = Inside[K], Q = Inside[(K + 1) % Inside.size()];
-            const double SP = Side(P), SQ = Side(Q);
+            const double SP = Cross2(From, To, P), SQ = Cross2(From, To, Q);
             if (SP >= 0) Out.push_back(P);
             if ((SP >= 0) != (SQ >= 0)) {
                 const double T = SP / (SP - SQ);

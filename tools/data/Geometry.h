@@ -13,9 +13,9 @@
 // that differ from its neighbours' by a few millionths (invisible; it only keeps the loader from
 // merging a corner of one face into the corner of the face beside it).
 
+#include "Outline.h"
 #include "models/dMeshes.h"
 
-#include <array>
 #include <initializer_list>
 #include <cmath>
 #include <functional>
@@ -36,14 +36,6 @@ inline TVecD Cross(TVecD A, TVecD B) {
 inline double Length(TVecD A) { return std::sqrt(Dot(A, A)); }
 inline TVecD Normalized(TVecD A) { return A * (1.0 / Length(A)); }
 inline TVecD Lerp(TVecD A, TVecD B, double T) { return A + (B - A) * T; }
-
-struct TVec2D {
-    double x = 0, y = 0;
-};
-using TOutline = std::vector<TVec2D>; // a simple polygon, counter-clockwise seen from +z
-
-constexpr double PI = 3.14159265358979323846;
-constexpr double DEG = PI / 180.0;
 
 // An affine placement: a rotation (columns X, Y, Z) and a translation.
 struct TXform {
@@ -189,13 +181,3 @@ void AddExtrusionX(TModel& M, const TOutline& Section, double X0, double X1,
 // HoleSide.
 void AddRing(TModel& M, const TOutline& Outer, const TOutline& Inner, double Z0, double Z1,
              const TPlanarMap& Top, TRegion Side, TRegion HoleSide, double SmoothDegrees = 30);
-
-// ---- Outlines ----
-TOutline RectOutline(double X0, double Y0, double X1, double Y1);
-TOutline RoundedRectOutline(double X0, double Y0, double X1, double Y1, double Radius, int CornerSteps);
-TOutline EllipseOutline(double CX, double CY, double RX, double RY, int Steps);
-// The outline moved inwards by Distance (each corner along its bisector).
-TOutline InsetOutline(const TOutline& Outline, double Distance);
-double OutlineArea(const TOutline& Outline); // positive when counter-clockwise
-// Triangles (index triples) filling a simple counter-clockwise outline.
-std::vector<std::array<int, 3>> TriangulateOutline(const TOutline& Outline);

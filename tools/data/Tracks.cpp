@@ -51,10 +51,6 @@ std::string KindList() {
     return S;
 }
 
-TVec2D Sub(TVec2D A, TVec2D B) { return {A.x - B.x, A.y - B.y}; }
-double Dist(TVec2D A, TVec2D B) { return std::hypot(A.x - B.x, A.y - B.y); }
-double Cross2(TVec2D A, TVec2D B) { return A.x * B.y - A.y * B.x; }
-
 // The centripetal Catmull-Rom piece from P1 to P2 at T in [0, 1].
 TVec2D CatmullRom(TVec2D P0, TVec2D P1, TVec2D P2, TVec2D P3, double T) {
     const auto Knot = [](TVec2D A, TVec2D B) { return std::pow(std::max(Dist(A, B), 1e-9), CATMULL_ROM_ALPHA); };
@@ -71,36 +67,7 @@ TVec2D CatmullRom(TVec2D P0, TVec2D P1, TVec2D P2, TVec2D P3, double T) {
 
 double Ease(double A, double B, double T) { return A + (B - A) * T * T * (3 - 2 * T); }
 
-bool SegmentsCross(TVec2D A, TVec2D B, TVec2D C, TVec2D D) {
-    const double D1 = Cross2(Sub(B, A), Sub(C, A)), D2 = Cross2(Sub(B, A), Sub(D, A));
-    const double D3 = Cross2(Sub(D, C), Sub(A, C)), D4 = Cross2(Sub(D, C), Sub(B, C));
-    return ((D1 > 0) != (D2 > 0)) && ((D3 > 0) != (D4 > 0)) && D1 != 0 && D2 != 0 && D3 != 0 && D4 != 0;
-}
-
 TVec2D XY(const TVec3& V) { return {double(V.x), double(V.y)}; }
-
-// Whether two convex polygons (counter-clockwise or clockwise) overlap: no separating axis among
-// their edge normals.
-bool ConvexOverlap(const std::vector<TVec2D>& A, const std::vector<TVec2D>& B) {
-    for (const std::vector<TVec2D>* P : {&A, &B})
-        for (size_t I = 0; I < P->size(); ++I) {
-            const TVec2D E = Sub((*P)[(I + 1) % P->size()], (*P)[I]);
-            const TVec2D N{-E.y, E.x};
-            double MinA = 1e300, MaxA = -1e300, MinB = 1e300, MaxB = -1e300;
-            for (const TVec2D& Q : A) {
-                const double D = Q.x * N.x + Q.y * N.y;
-                MinA = std::min(MinA, D);
-                MaxA = std::max(MaxA, D);
-            }
-            for (const TVec2D& Q : B) {
-                const double D = Q.x * N.x + Q.y * N.y;
-                MinB = std::min(MinB, D);
-                MaxB = std::max(MaxB, D);
-            }
-            if (MaxA <= MinB || MaxB <= MinA) return false;
-        }
-    return true;
-}
 
 std::vector<TVec2D> DeskFootprint(const TDeskObject& O, const TOutline& Hull, double Grow) {
     const TOutline Grown = Grow > 0 ? InsetOutline(Hull, -Grow) : Hull;
@@ -242,23 +209,6 @@ std::string MapFileOf(const std::string& SourcePath) {
 
 // ---------------------------------------------------------------- footprints
 
-TOutline ConvexHull(std::vector<TVec2D> P) {
-    std::sort(P.begin(), P.end(), [](TVec2D A, TVec2D B) { return A.x < B.x || (A.x == B.x && A.y < B.y); });
-    if (P.size() < 3) return P;
-    TOutline H(2 * P.size());
-    size_t K = 0;
-    for (size_t I = 0; I < P.size(); ++I) {
-        while (K >= 2 && Cross2(Sub(H[K - 1], H[K - 2]), Sub(P[I], H[K - 2])) <= 0) --K;
-        H[K++] = P[I];
-    }
-    for (size_t I = P.size() - 1, T = K + 1; I > 0; --I) {
-        while (K >= T && Cross2(Sub(H[K - 1], H[K - 2]), Sub(P[I - 1], H[K - 2])) <= 0) --K;
-        H[K++] = P[I - 1];
-    }
-    H.resize(K - 1);
-    return H;
-}
-
 TVec2D ObjectToDesk(const TDeskObject& Object, TVec2D M) {
     // The game draws a desk object translated to its position, turned half a turn about x (the
     // model's up towards the camera, its y mirrored), then Angle + 180 degrees about z.
@@ -291,9 +241,9 @@ void CheckTrack(TCompiledTrack& Track, const TMap& Built, const TFootprints& Foo
     for (size_t K = 0; K < N; ++K) {
         const TVec2D Dir = Sub(XY(Built.Points[K + 1].Pos), XY(Built.Points[K].Pos));
         const TVec2D L = Sub(Left[(K + 1) % N], Left[K]), R = Sub(Right[(K + 1) % N], Right[K]);
-        if (L.x * Dir.x + L.y * Dir.y <= 0)
+        if (Dot2(L, Dir) <= 0)
             throw TTrackError(File, LineOfPoint(K), "the road's left edge folds over (the bend is too tight for its width)");
-        if (R.x * Dir.x + R.y * Dir.y <= 0)
+        if (Dot2(R, Dir) <= 0)
             throw TTrackError(File, LineOfPoint(K), "the road's right edge folds over (the bend is too tight for its width)");
     }
     const auto CrossCheck = [&](const std::vector<TVec2D>& A, const std::vector<TVec2D>& B, bool Same,

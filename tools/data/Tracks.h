@@ -57,7 +57,6 @@ std::string MapFileOf(const std::string& SourcePath);
 // The footprint of each desk-object kind on the desk: the convex hull of its model seen from above,
 // in model coordinates (empty for a kind without a model).
 using TFootprints = std::vector<TOutline>;
-TOutline ConvexHull(std::vector<TVec2D> Points);
 // A model-space point of a desk object on the desk, as the game's drawing places it.
 TVec2D ObjectToDesk(const TDeskObject& Object, TVec2D ModelPoint);
 
