@@ -23,8 +23,7 @@ struct TCurve {
         for (size_t I = 1; I < Keys.size(); ++I)
             if (Y <= Keys[I].x) {
                 const double T = (Y - Keys[I - 1].x) / (Keys[I].x - Keys[I - 1].x);
-                const double S = T * T * (3 - 2 * T);
-                return Keys[I - 1].y + (Keys[I].y - Keys[I - 1].y) * S;
+                return SmoothMix(Keys[I - 1].y, Keys[I].y, T);
             }
         return Keys.back().y;
     }

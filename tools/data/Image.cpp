@@ -133,7 +133,7 @@ double Random01(int X, int Y, uint32_t Seed) { return Hash(X, Y, Seed) / 4294967
 double ValueNoise(double X, double Y, int PeriodX, int PeriodY, uint32_t Seed) {
     const double FX = std::floor(X), FY = std::floor(Y);
     const double TX = X - FX, TY = Y - FY;
-    const double SX = TX * TX * (3 - 2 * TX), SY = TY * TY * (3 - 2 * TY);
+    const double SX = Smoothstep(TX), SY = Smoothstep(TY);
     const int PX = std::max(PeriodX, 1), PY = std::max(PeriodY, 1);
     int X0 = int(std::fmod(FX, PX)), Y0 = int(std::fmod(FY, PY));
     if (X0 < 0) X0 += PX;

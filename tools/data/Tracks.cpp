@@ -65,8 +65,6 @@ TVec2D CatmullRom(TVec2D P0, TVec2D P1, TVec2D P2, TVec2D P3, double T) {
     return L(B1, B2, T1, T2, U);
 }
 
-double Ease(double A, double B, double T) { return A + (B - A) * T * T * (3 - 2 * T); }
-
 TVec2D XY(const TVec3& V) { return {double(V.x), double(V.y)}; }
 
 std::vector<TVec2D> DeskFootprint(const TDeskObject& O, const TOutline& Hull, double Grow) {
@@ -195,7 +193,7 @@ TCompiledTrack CompileTrack(const std::string& SourcePath) {
             const TVec2D P = K == 0 ? C1.Pos : CatmullRom(C0.Pos, C1.Pos, C2.Pos, C3.Pos, T);
             TRoadPoint R;
             R.Pos = {float(P.x), float(P.y), 0};
-            R.HalfWidth = float(Ease(C1.HalfWidth, C2.HalfWidth, double(K) / Pieces));
+            R.HalfWidth = float(SmoothMix(C1.HalfWidth, C2.HalfWidth, double(K) / Pieces));
             Track.Map.Points.push_back(R);
             Track.PointLines.push_back(C1.Line);
         }
