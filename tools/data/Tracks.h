@@ -39,6 +39,9 @@ public:
         : std::runtime_error(File + ":" + std::to_string(Line) + ": " + Fault) {}
 };
 
+// A distance or an angle as the messages give it: rounded to a whole number.
+std::string Rounded(double V);
+
 struct TCompiledTrack {
     std::string Source;            // the file it came from
     TMapData Map;                  // what the .map holds
