@@ -63,6 +63,8 @@ struct TRegion {
     double U(double Fraction) const { return U0 + (U1 - U0) * Fraction; }
     double V(double Fraction) const { return V0 + (V1 - V0) * Fraction; }
 };
+// The empty region: a face or wall showing it is left out.
+constexpr TRegion NO_REGION{0, 0, 0, 0};
 
 // Texture coordinate of a model-space point by a planar projection from above: the rectangle
 // [X0, X1] x [Y0, Y1] of the XY plane fills Region, its +y edge at the region's top.
@@ -119,10 +121,17 @@ void AddFlatQuad(TModel& M, TVecD A, TVecD B, TVecD C, TVecD D, TVec2D TA, TVec2
 // the whole region upright.
 void AddPictureQuad(TModel& M, TVecD BL, TVecD BR, TVecD TR, TVecD TL, const TRegion& R);
 
-// Which region each face of a box shows; a face whose region is empty (U0 == U1) is left out.
+// Which region each face of a box shows; a face whose region is empty (U0 == U1), as every face
+// not named is, is left out.
 struct TBoxSkin {
-    TRegion Top, Bottom, Front, Back, Left, Right, Bevel; // Front faces +y, Right faces +x
-    static TBoxSkin All(TRegion R) { return {R, {0, 0, 0, 0}, R, R, R, R, R}; }
+    TRegion Top = NO_REGION, Bottom = NO_REGION;
+    TRegion Front = NO_REGION, Back = NO_REGION; // Front faces +y
+    TRegion Left = NO_REGION, Right = NO_REGION; // Right faces +x
+    TRegion Bevel = NO_REGION;
+    // Every face but the bottom.
+    static TBoxSkin All(TRegion R) {
+        return {.Top = R, .Front = R, .Back = R, .Left = R, .Right = R, .Bevel = R};
+    }
 };
 // A box over [X0, X1] x [Y0, Y1] x [Z0, Z1]; Bevel > 0 cuts the four top edges at 45 degrees.
 // Top and bevel faces map their region from above; the sides map it as seen from outside.
