@@ -128,13 +128,14 @@ void CheckStartStraight(const TBuiltTrack& T) {
         double Covered = 0;
         for (size_t Step = 0; Step < N && Covered < (Way < 0 ? START_STRAIGHT_BEHIND : START_STRAIGHT_AHEAD); ++Step) {
             const TVec2D D = T.Step(Way > 0 ? (S + Step) % N : (S + N - 1 - Step) % N);
+            const double StepLength = std::hypot(D.x, D.y);
             double Turn = std::fabs(std::atan2(D.y, D.x) - StartAngle);
             if (Turn > PI) Turn = 2 * PI - Turn;
             if (Turn > START_STRAIGHT_TOLERANCE_DEG * DEG)
                 T.Refuse(T.Track.StartLine, "the start is not on a straight: the road turns " + Rounded(Turn / DEG) +
-                                                " degrees within " + Rounded(Covered + Length(TVecD{D.x, D.y, 0})) +
+                                                " degrees within " + Rounded(Covered + StepLength) +
                                                 " units " + (Way > 0 ? "after" : "before") + " it");
-            Covered += std::hypot(D.x, D.y);
+            Covered += StepLength;
         }
     }
 }

@@ -111,7 +111,9 @@ void ReadPoint(const TSourceLine& L, TTrackSource& S) {
 void ReadObject(const TSourceLine& L, TTrackSource& S) {
     L.Expect(5, 5, "object KIND X Y ANGLE");
     const int Kind = ParseKind(L.Words[1]);
-    if (Kind < 0) L.Refuse("unknown object kind \"" + L.Words[1] + "\" (0 to 22 or one of: " + KindList() + ")");
+    if (Kind < 0)
+        L.Refuse("unknown object kind \"" + L.Words[1] + "\" (0 to " + std::to_string(OBJECT_KIND_COUNT - 1) +
+                 " or one of: " + KindList() + ")");
     TDeskObject O;
     O.Pos = {float(L.Number(2, "x")), float(L.Number(3, "y")), 0};
     O.Angle = float(L.Number(4, "angle"));
