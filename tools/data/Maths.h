@@ -1,7 +1,7 @@
 #pragma once
-// Numbers shared by every part of the content generator. The generated files must come out the
-// same to the byte on every machine, so whatever is computed in more than one place is computed
-// here, in one order of operations.
+// Numbers shared across the content generator. The generated files must stay the same to the
+// byte, so a formula used in more than one place is written once, here, and its order of
+// operations is part of its contract.
 
 constexpr double PI = 3.14159265358979323846;
 constexpr double DEG = PI / 180.0;
