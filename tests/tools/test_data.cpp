@@ -202,6 +202,21 @@ TEST_F(DataTool, SoundTrackCompilesAndObjectKindsGoByNumberOrName) {
     EXPECT_FLOAT_EQ(Map.Points[size_t(Map.StartPoint)].Pos.y, -500);
 }
 
+std::string Replace(std::string S, const std::string& From, const std::string& To) {
+    S.replace(S.find(From), From.size(), To);
+    return S;
+}
+
+// Crowded control points and overlapping objects make a track look wrong, not unsound: it is
+// compiled, and the lines to look at are named.
+TEST_F(DataTool, CrowdedPointsAndOverlappingObjectsAreWarnedOfNotRefused) {
+    const std::string Crowded = Replace(LOOP, "1400  100 120\n", "1400  100 120\npoint  1395  130 110\n");
+    ASSERT_EQ(CompileTrack("warned", Crowded + "object book 0 100 0\nobject stapler 20 110 30\n"), 0) << Err;
+    EXPECT_NE(Err.find("warned.track:8: warning: the road to the next point is only"), std::string::npos) << Err;
+    EXPECT_NE(Err.find("warned.track:17: warning: the book overlaps the stapler of line 18"), std::string::npos) << Err;
+    EXPECT_TRUE(fs::exists(MapOf("warned")));
+}
+
 // Each refusal names the file and the line at fault, exits with status 1 and writes no map.
 struct TBadTrack {
     const char* Name;
@@ -219,11 +234,6 @@ TEST_P(RefusedTrack, IsRefusedWithFileLineAndFault) {
     EXPECT_NE(Err.find(Where), std::string::npos) << "expected \"" << Where << "\" in: " << Err;
     EXPECT_NE(Err.find(T.Fault), std::string::npos) << "expected \"" << T.Fault << "\" in: " << Err;
     EXPECT_FALSE(fs::exists(MapOf(T.Name))) << "a refused track left its map behind";
-}
-
-std::string Replace(std::string S, const std::string& From, const std::string& To) {
-    S.replace(S.find(From), From.size(), To);
-    return S;
 }
 
 // A figure of eight: its two lobes are gentle, but the road crosses itself in the middle.

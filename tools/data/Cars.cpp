@@ -24,8 +24,7 @@ struct TCurve {
         for (size_t I = 1; I < Keys.size(); ++I)
             if (Y <= Keys[I].x) {
                 const double T = (Y - Keys[I - 1].x) / (Keys[I].x - Keys[I - 1].x);
-                const double S = T * T * (3 - 2 * T);
-                return Keys[I - 1].y + (Keys[I].y - Keys[I - 1].y) * S;
+                return SmoothMix(Keys[I - 1].y, Keys[I].y, T);
             }
         return Keys.back().y;
     }
@@ -56,36 +55,81 @@ struct TCarBody {
 
 // The player's car: a compact, rounded toy sports car.
 const TCarBody PLAYER_BODY{
-    "player", 24,
-    {{{-24, 9.2}, {-22.6, 10.9}, {-20, 11.5}, {19, 11.5}, {22.4, 10.7}, {24, 8.8}}},
-    {{{-24, 7.4}, {-22.5, 9.4}, {-19, 10.2}, {-12, 10.4}, {9, 10.1}, {19, 9.3}, {22.6, 8.3}, {24, 7.0}}},
-    {{{-14.5, 0}, {-8.5, 5.4}, {1.5, 5.4}, {9.5, 0}}},
-    8.0, 2.0, 1.2, 1.3, 1.0, 2.0, 1.1, 0.8,
-    5.6, 4.4, 10.4, 15.2, -15.2,
-    9.2, 1.8, -8.8, -14.0,
-    TExtras::None};
+    .Name = "player",
+    .HalfLength = 24,
+    .HalfWidth = {{{-24, 9.2}, {-22.6, 10.9}, {-20, 11.5}, {19, 11.5}, {22.4, 10.7}, {24, 8.8}}},
+    .DeckZ = {{{-24, 7.4}, {-22.5, 9.4}, {-19, 10.2}, {-12, 10.4}, {9, 10.1}, {19, 9.3}, {22.6, 8.3}, {24, 7.0}}},
+    .RoofRise = {{{-14.5, 0}, {-8.5, 5.4}, {1.5, 5.4}, {9.5, 0}}},
+    .CabinHalfWidth = 8.0,
+    .ClearanceZ = 2.0,
+    .ShoulderDrop = 1.2,
+    .SideRound = 1.3,
+    .Tuck = 1.0,
+    .DeckEdge = 2.0,
+    .GlassSlant = 1.1,
+    .Crown = 0.8,
+    .WheelRadius = 5.6,
+    .WheelWidth = 4.4,
+    .WheelCentreX = 10.4,
+    .FrontAxleY = 15.2,
+    .RearAxleY = -15.2,
+    .ScreenBaseY = 9.2,
+    .ScreenTopY = 1.8,
+    .RearTopY = -8.8,
+    .RearBaseY = -14.0,
+    .Extras = TExtras::None};
 
 // The jeep: a boxy off-roader with a tall cabin, big wheels, a spare wheel and a roof rack.
 const TCarBody JEEP_BODY{
-    "jeep", 23.5,
-    {{{-23.5, 10.6}, {-22.8, 11.4}, {22.6, 11.4}, {23.5, 10.4}}},
-    {{{-23.5, 11.4}, {-22.6, 13.0}, {8, 13.2}, {21.5, 12.8}, {23.5, 11.2}}},
-    {{{-22.4, 0}, {-21.4, 7.6}, {2.6, 7.6}, {6.8, 0}}},
-    9.5, 4.0, 0.8, 0.7, 0.5, 0.9, 0.5, 0.3,
-    6.6, 5.6, 10.5, 14.6, -14.6,
-    6.6, 2.8, -21.2, -22.3,
-    TExtras::OffRoad};
+    .Name = "jeep",
+    .HalfLength = 23.5,
+    .HalfWidth = {{{-23.5, 10.6}, {-22.8, 11.4}, {22.6, 11.4}, {23.5, 10.4}}},
+    .DeckZ = {{{-23.5, 11.4}, {-22.6, 13.0}, {8, 13.2}, {21.5, 12.8}, {23.5, 11.2}}},
+    .RoofRise = {{{-22.4, 0}, {-21.4, 7.6}, {2.6, 7.6}, {6.8, 0}}},
+    .CabinHalfWidth = 9.5,
+    .ClearanceZ = 4.0,
+    .ShoulderDrop = 0.8,
+    .SideRound = 0.7,
+    .Tuck = 0.5,
+    .DeckEdge = 0.9,
+    .GlassSlant = 0.5,
+    .Crown = 0.3,
+    .WheelRadius = 6.6,
+    .WheelWidth = 5.6,
+    .WheelCentreX = 10.5,
+    .FrontAxleY = 14.6,
+    .RearAxleY = -14.6,
+    .ScreenBaseY = 6.6,
+    .ScreenTopY = 2.8,
+    .RearTopY = -21.2,
+    .RearBaseY = -22.3,
+    .Extras = TExtras::OffRoad};
 
 // The supra: a long, low coupé with the cabin set back and a rear wing.
 const TCarBody SUPRA_BODY{
-    "supra", 25.5,
-    {{{-25.5, 9.8}, {-24.2, 11.6}, {-18, 12.0}, {17, 12.0}, {23.4, 10.9}, {25.5, 8.6}}},
-    {{{-25.5, 7.2}, {-24.0, 8.6}, {-17, 8.9}, {4, 8.5}, {20, 7.5}, {23.8, 7.0}, {25.5, 6.3}}},
-    {{{-19.5, 0}, {-11.5, 4.5}, {-3.5, 4.5}, {6.0, 0}}},
-    8.2, 1.6, 1.2, 1.4, 1.1, 2.2, 1.3, 0.7,
-    5.3, 4.8, 10.8, 16.2, -16.0,
-    5.6, -2.9, -11.0, -18.8,
-    TExtras::Spoiler};
+    .Name = "supra",
+    .HalfLength = 25.5,
+    .HalfWidth = {{{-25.5, 9.8}, {-24.2, 11.6}, {-18, 12.0}, {17, 12.0}, {23.4, 10.9}, {25.5, 8.6}}},
+    .DeckZ = {{{-25.5, 7.2}, {-24.0, 8.6}, {-17, 8.9}, {4, 8.5}, {20, 7.5}, {23.8, 7.0}, {25.5, 6.3}}},
+    .RoofRise = {{{-19.5, 0}, {-11.5, 4.5}, {-3.5, 4.5}, {6.0, 0}}},
+    .CabinHalfWidth = 8.2,
+    .ClearanceZ = 1.6,
+    .ShoulderDrop = 1.2,
+    .SideRound = 1.4,
+    .Tuck = 1.1,
+    .DeckEdge = 2.2,
+    .GlassSlant = 1.3,
+    .Crown = 0.7,
+    .WheelRadius = 5.3,
+    .WheelWidth = 4.8,
+    .WheelCentreX = 10.8,
+    .FrontAxleY = 16.2,
+    .RearAxleY = -16.0,
+    .ScreenBaseY = 5.6,
+    .ScreenTopY = -2.9,
+    .RearTopY = -11.0,
+    .RearBaseY = -18.8,
+    .Extras = TExtras::Spoiler};
 
 constexpr int WHEEL_SEGMENTS = 16;
 // The wing of the supra: its plan rectangle and height.
@@ -306,24 +350,17 @@ TColor PaintAt(const TLivery& L, double X, double Y, uint32_t Seed) {
 void PaintWindowGlass(TCanvas& C, const std::vector<TVec2D>& Poly) {
     C.Polygon(Poly, GLASS);
     // A soft diagonal reflection across each pane.
-    double MinX = 1e9, MaxX = -1e9, MinY = 1e9, MaxY = -1e9;
-    for (const TVec2D& P : Poly) {
-        MinX = std::min(MinX, P.x);
-        MaxX = std::max(MaxX, P.x);
-        MinY = std::min(MinY, P.y);
-        MaxY = std::max(MaxY, P.y);
-    }
-    const double W = MaxX - MinX;
+    const TBounds2D B = BoundsOf(Poly);
+    const double W = B.X1 - B.X0;
     // The band clipped to the (convex, counter-clockwise) pane, edge by edge.
-    std::vector<TVec2D> Inside = {{MinX + W * 0.15, MinY}, {MinX + W * 0.35, MinY}, {MinX + W * 0.6, MaxY},
-                                  {MinX + W * 0.4, MaxY}};
+    std::vector<TVec2D> Inside = {{B.X0 + W * 0.15, B.Y0}, {B.X0 + W * 0.35, B.Y0}, {B.X0 + W * 0.6, B.Y1},
+                                  {B.X0 + W * 0.4, B.Y1}};
     for (size_t I = 0; I < Poly.size() && !Inside.empty(); ++I) {
-        const TVec2D A = Poly[I], B = Poly[(I + 1) % Poly.size()];
-        const auto Side = [&](TVec2D P) { return (B.x - A.x) * (P.y - A.y) - (B.y - A.y) * (P.x - A.x); };
+        const TVec2D From = Poly[I], To = Poly[(I + 1) % Poly.size()];
         std::vector<TVec2D> Out;
         for (size_t K = 0; K < Inside.size(); ++K) {
             const TVec2D P = Inside[K], Q = Inside[(K + 1) % Inside.size()];
-            const double SP = Side(P), SQ = Side(Q);
+            const double SP = Cross2(From, To, P), SQ = Cross2(From, To, Q);
             if (SP >= 0) Out.push_back(P);
             if ((SP >= 0) != (SQ >= 0)) {
                 const double T = SP / (SP - SQ);

@@ -13,24 +13,6 @@ constexpr int FACE_UV_NUDGE_STEPS = 64;
 // A triangle whose doubled area is below this (square units) has no usable normal.
 constexpr double MIN_DOUBLE_AREA = 1e-9;
 
-double Cross2(TVec2D A, TVec2D B, TVec2D C) {
-    return (B.x - A.x) * (C.y - A.y) - (B.y - A.y) * (C.x - A.x);
-}
-
-// Turn at corner C of the path P, C, Q, in degrees (0 for a straight continuation).
-double TurnDegrees(TVec2D P, TVec2D C, TVec2D Q) {
-    const double A1 = std::atan2(C.y - P.y, C.x - P.x), A2 = std::atan2(Q.y - C.y, Q.x - C.x);
-    double D = std::fabs(A2 - A1);
-    if (D > PI) D = 2 * PI - D;
-    return D / DEG;
-}
-
-// Turn at outline corner I.
-double TurnDegrees(const TOutline& O, size_t I) {
-    const size_t N = O.size();
-    return TurnDegrees(O[(I + N - 1) % N], O[I], O[(I + 1) % N]);
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- TXform
@@ -148,114 +130,6 @@ TMdlData TModel::Mdl() const {
     Data.TexCoords.reserve(UVs.size());
     for (const TVec2D& T : UVs) Data.TexCoords.push_back({float(T.x), float(T.y)});
     return Data;
-}
-
-// ---------------------------------------------------------------- outlines
-
-TOutline RectOutline(double X0, double Y0, double X1, double Y1) {
-    return {{X0, Y0}, {X1, Y0}, {X1, Y1}, {X0, Y1}};
-}
-
-TOutline RoundedRectOutline(double X0, double Y0, double X1, double Y1, double Radius, int CornerSteps) {
-    TOutline O;
-    const TVec2D Centres[4] = {{X1 - Radius, Y0 + Radius}, {X1 - Radius, Y1 - Radius},
-                               {X0 + Radius, Y1 - Radius}, {X0 + Radius, Y0 + Radius}};
-    for (int C = 0; C < 4; ++C)
-        for (int S = 0; S <= CornerSteps; ++S) {
-            const double A = (-90.0 + 90.0 * C + 90.0 * S / CornerSteps) * DEG;
-            O.push_back({Centres[C].x + Radius * std::cos(A), Centres[C].y + Radius * std::sin(A)});
-        }
-    return O;
-}
-
-TOutline EllipseOutline(double CX, double CY, double RX, double RY, int Steps) {
-    TOutline O;
-    for (int S = 0; S < Steps; ++S) {
-        const double A = 2 * PI * S / Steps;
-        O.push_back({CX + RX * std::cos(A), CY + RY * std::sin(A)});
-    }
-    return O;
-}
-
-TOutline InsetOutline(const TOutline& Outline, double Distance) {
-    const size_t N = Outline.size();
-    TOutline R(N);
-    for (size_t I = 0; I < N; ++I) {
-        const TVec2D P = Outline[(I + N - 1) % N], C = Outline[I], Q = Outline[(I + 1) % N];
-        TVec2D E1{C.x - P.x, C.y - P.y}, E2{Q.x - C.x, Q.y - C.y};
-        const double L1 = std::hypot(E1.x, E1.y), L2 = std::hypot(E2.x, E2.y);
-        const TVec2D N1{-E1.y / L1, E1.x / L1}, N2{-E2.y / L2, E2.x / L2}; // inward (left) normals
-        TVec2D B{N1.x + N2.x, N1.y + N2.y};
-        const double BL = std::hypot(B.x, B.y);
-        B = {B.x / BL, B.y / BL};
-        const double Reach = Distance / std::max(0.2, B.x * N1.x + B.y * N1.y);
-        R[I] = {C.x + B.x * Reach, C.y + B.y * Reach};
-    }
-    return R;
-}
-
-double OutlineArea(const TOutline& O) {
-    double A = 0;
-    for (size_t I = 0; I < O.size(); ++I) {
-        const TVec2D P = O[I], Q = O[(I + 1) % O.size()];
-        A += P.x * Q.y - Q.x * P.y;
-    }
-    return A / 2;
-}
-
-std::vector<std::array<int, 3>> TriangulateOutline(const TOutline& Outline) {
-    // Corners on a straight line would end up in triangles without area: leave them out (the
-    // outline's shape stays the same).
-    std::vector<int> Left;
-    const size_t N = Outline.size();
-    for (size_t I = 0; I < N; ++I) {
-        const TVec2D P = Outline[(I + N - 1) % N], C = Outline[I], Q = Outline[(I + 1) % N];
-        const double Scale = std::hypot(C.x - P.x, C.y - P.y) * std::hypot(Q.x - C.x, Q.y - C.y);
-        if (std::fabs(Cross2(P, C, Q)) > 1e-9 * Scale) Left.push_back(int(I));
-    }
-    std::vector<std::array<int, 3>> Result;
-    size_t Guard = 0;
-    while (Left.size() > 3 && Guard < 4 * Outline.size() * Outline.size()) {
-        ++Guard;
-        bool Clipped = false;
-        // Prefer the fattest ear, so long thin outlines do not fan into slivers.
-        int Best = -1;
-        double BestScore = -1;
-        for (size_t I = 0; I < Left.size(); ++I) {
-            const int A = Left[(I + Left.size() - 1) % Left.size()], B = Left[I],
-                      C = Left[(I + 1) % Left.size()];
-            const TVec2D PA = Outline[size_t(A)], PB = Outline[size_t(B)], PC = Outline[size_t(C)];
-            const double Area2 = Cross2(PA, PB, PC);
-            if (Area2 <= 1e-12) continue; // reflex or flat corner
-            bool Empty = true;
-            for (int K : Left) {
-                if (K == A || K == B || K == C) continue;
-                const TVec2D P = Outline[size_t(K)];
-                if (Cross2(PA, PB, P) >= 0 && Cross2(PB, PC, P) >= 0 && Cross2(PC, PA, P) >= 0) {
-                    Empty = false;
-                    break;
-                }
-            }
-            if (!Empty) continue;
-            const double Perimeter = std::hypot(PB.x - PA.x, PB.y - PA.y) +
-                                     std::hypot(PC.x - PB.x, PC.y - PB.y) +
-                                     std::hypot(PA.x - PC.x, PA.y - PC.y);
-            const double Score = Area2 / (Perimeter * Perimeter);
-            if (Score > BestScore) {
-                BestScore = Score;
-                Best = int(I);
-            }
-        }
-        if (Best >= 0) {
-            const size_t I = size_t(Best);
-            Result.push_back({Left[(I + Left.size() - 1) % Left.size()], Left[I], Left[(I + 1) % Left.size()]});
-            Left.erase(Left.begin() + Best);
-            Clipped = true;
-        }
-        if (!Clipped) throw std::logic_error("outline cannot be triangulated (not simple)");
-    }
-    if (Left.size() == 3) Result.push_back({Left[0], Left[1], Left[2]});
-    return Result;
 }
 
 // ---------------------------------------------------------------- primitives
@@ -661,13 +535,7 @@ void AddExtrusionX(TModel& M, const TOutline& Section, double X0, double X1,
         }
     }
     // End faces.
-    double MinY = 1e300, MaxY = -1e300, MinZ = 1e300, MaxZ = -1e300;
-    for (const TVec2D& P : Section) {
-        MinY = std::min(MinY, P.x);
-        MaxY = std::max(MaxY, P.x);
-        MinZ = std::min(MinZ, P.y);
-        MaxZ = std::max(MaxZ, P.y);
-    }
+    const TBounds2D Box = BoundsOf(Section); // of the section: x is the model's y, y its z
     const auto Tris = TriangulateOutline(Section);
     for (int End = 0; End < 2; ++End) {
         const TRegion& R = End == 0 ? EndX0 : EndX1;
@@ -677,8 +545,8 @@ void AddExtrusionX(TModel& M, const TOutline& Section, double X0, double X1,
         std::vector<int> V, T;
         for (const TVec2D& P : Section) {
             V.push_back(M.Vertex({X, P.x, P.y}));
-            const double FU = (P.x - MinY) / (MaxY - MinY);
-            T.push_back(M.TexCoord(R.U(End == 1 ? FU : 1 - FU), R.V((MaxZ - P.y) / (MaxZ - MinZ))));
+            const double FU = (P.x - Box.X0) / (Box.X1 - Box.X0);
+            T.push_back(M.TexCoord(R.U(End == 1 ? FU : 1 - FU), R.V((Box.Y1 - P.y) / (Box.Y1 - Box.Y0))));
         }
         for (const auto& Tri : Tris) {
             const size_t A = size_t(Tri[0]), B = size_t(End == 1 ? Tri[1] : Tri[2]), C = size_t(End == 1 ? Tri[2] : Tri[1]);

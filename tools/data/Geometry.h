@@ -13,9 +13,9 @@
 // that differ from its neighbours' by a few millionths (invisible; it only keeps the loader from
 // merging a corner of one face into the corner of the face beside it).
 
+#include "Outline.h"
 #include "models/dMeshes.h"
 
-#include <array>
 #include <initializer_list>
 #include <cmath>
 #include <functional>
@@ -36,14 +36,6 @@ inline TVecD Cross(TVecD A, TVecD B) {
 inline double Length(TVecD A) { return std::sqrt(Dot(A, A)); }
 inline TVecD Normalized(TVecD A) { return A * (1.0 / Length(A)); }
 inline TVecD Lerp(TVecD A, TVecD B, double T) { return A + (B - A) * T; }
-
-struct TVec2D {
-    double x = 0, y = 0;
-};
-using TOutline = std::vector<TVec2D>; // a simple polygon, counter-clockwise seen from +z
-
-constexpr double PI = 3.14159265358979323846;
-constexpr double DEG = PI / 180.0;
 
 // An affine placement: a rotation (columns X, Y, Z) and a translation.
 struct TXform {
@@ -71,6 +63,8 @@ struct TRegion {
     double U(double Fraction) const { return U0 + (U1 - U0) * Fraction; }
     double V(double Fraction) const { return V0 + (V1 - V0) * Fraction; }
 };
+// The empty region: a face or wall showing it is left out.
+constexpr TRegion NO_REGION{0, 0, 0, 0};
 
 // Texture coordinate of a model-space point by a planar projection from above: the rectangle
 // [X0, X1] x [Y0, Y1] of the XY plane fills Region, its +y edge at the region's top.
@@ -127,10 +121,17 @@ void AddFlatQuad(TModel& M, TVecD A, TVecD B, TVecD C, TVecD D, TVec2D TA, TVec2
 // the whole region upright.
 void AddPictureQuad(TModel& M, TVecD BL, TVecD BR, TVecD TR, TVecD TL, const TRegion& R);
 
-// Which region each face of a box shows; a face whose region is empty (U0 == U1) is left out.
+// Which region each face of a box shows; a face whose region is empty (U0 == U1), as every face
+// not named is, is left out.
 struct TBoxSkin {
-    TRegion Top, Bottom, Front, Back, Left, Right, Bevel; // Front faces +y, Right faces +x
-    static TBoxSkin All(TRegion R) { return {R, {0, 0, 0, 0}, R, R, R, R, R}; }
+    TRegion Top = NO_REGION, Bottom = NO_REGION;
+    TRegion Front = NO_REGION, Back = NO_REGION; // Front faces +y
+    TRegion Left = NO_REGION, Right = NO_REGION; // Right faces +x
+    TRegion Bevel = NO_REGION;
+    // Every face but the bottom.
+    static TBoxSkin All(TRegion R) {
+        return {.Top = R, .Front = R, .Back = R, .Left = R, .Right = R, .Bevel = R};
+    }
 };
 // A box over [X0, X1] x [Y0, Y1] x [Z0, Z1]; Bevel > 0 cuts the four top edges at 45 degrees.
 // Top and bevel faces map their region from above; the sides map it as seen from outside.
@@ -189,13 +190,3 @@ void AddExtrusionX(TModel& M, const TOutline& Section, double X0, double X1,
 // HoleSide.
 void AddRing(TModel& M, const TOutline& Outer, const TOutline& Inner, double Z0, double Z1,
              const TPlanarMap& Top, TRegion Side, TRegion HoleSide, double SmoothDegrees = 30);
-
-// ---- Outlines ----
-TOutline RectOutline(double X0, double Y0, double X1, double Y1);
-TOutline RoundedRectOutline(double X0, double Y0, double X1, double Y1, double Radius, int CornerSteps);
-TOutline EllipseOutline(double CX, double CY, double RX, double RY, int Steps);
-// The outline moved inwards by Distance (each corner along its bisector).
-TOutline InsetOutline(const TOutline& Outline, double Distance);
-double OutlineArea(const TOutline& Outline); // positive when counter-clockwise
-// Triangles (index triples) filling a simple counter-clockwise outline.
-std::vector<std::array<int, 3>> TriangulateOutline(const TOutline& Outline);

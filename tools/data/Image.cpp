@@ -29,17 +29,11 @@ double SegmentDistance(TVec2D P, TVec2D A, TVec2D B) {
 // and the clip.
 void Bounds(const TImage& Img, const std::vector<TVec2D>& Points, double Grow, const TPixelClip& Clip,
             int& X0, int& Y0, int& X1, int& Y1) {
-    double MinX = 1e30, MinY = 1e30, MaxX = -1e30, MaxY = -1e30;
-    for (const TVec2D& P : Points) {
-        MinX = std::min(MinX, P.x);
-        MinY = std::min(MinY, P.y);
-        MaxX = std::max(MaxX, P.x);
-        MaxY = std::max(MaxY, P.y);
-    }
-    X0 = std::max({0, Clip.X0, int(std::floor(MinX - Grow))});
-    Y0 = std::max({0, Clip.Y0, int(std::floor(MinY - Grow))});
-    X1 = std::min({Img.Width(), Clip.X1, int(std::ceil(MaxX + Grow)) + 1});
-    Y1 = std::min({Img.Height(), Clip.Y1, int(std::ceil(MaxY + Grow)) + 1});
+    const TBounds2D B = BoundsOf(Points);
+    X0 = std::max({0, Clip.X0, int(std::floor(B.X0 - Grow))});
+    Y0 = std::max({0, Clip.Y0, int(std::floor(B.Y0 - Grow))});
+    X1 = std::min({Img.Width(), Clip.X1, int(std::ceil(B.X1 + Grow)) + 1});
+    Y1 = std::min({Img.Height(), Clip.Y1, int(std::ceil(B.Y1 + Grow)) + 1});
 }
 
 } // namespace
@@ -139,7 +133,7 @@ double Random01(int X, int Y, uint32_t Seed) { return Hash(X, Y, Seed) / 4294967
 double ValueNoise(double X, double Y, int PeriodX, int PeriodY, uint32_t Seed) {
     const double FX = std::floor(X), FY = std::floor(Y);
     const double TX = X - FX, TY = Y - FY;
-    const double SX = TX * TX * (3 - 2 * TX), SY = TY * TY * (3 - 2 * TY);
+    const double SX = Smoothstep(TX), SY = Smoothstep(TY);
     const int PX = std::max(PeriodX, 1), PY = std::max(PeriodY, 1);
     int X0 = int(std::fmod(FX, PX)), Y0 = int(std::fmod(FY, PY));
     if (X0 < 0) X0 += PX;

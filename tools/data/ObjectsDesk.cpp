@@ -142,7 +142,7 @@ void BuildTelephone(TModel& M, TImage& T) {
 
     AddExtrusionX(M, Body, -HX, HX,
                   [&](size_t E) {
-                      return E == BOTTOM ? TRegion{0, 0, 0, 0} : E == CRADLE ? Cradle.Region()
+                      return E == BOTTOM ? NO_REGION : E == CRADLE ? Cradle.Region()
                                                               : E == KEYPAD ? Keypad.Region() : Shell.Region();
                   },
                   Flank.Region(), Flank.Region());
@@ -169,9 +169,9 @@ void BuildTelephone(TModel& M, TImage& T) {
     const TOutline CupSection = RoundedRectOutline(45, 60, 95, 88, 12, 4);
     constexpr size_t ROUND_BOTTOM = 19; // the straight underside of a rounded section
     const auto HandsetWalls = [&](const TCanvas& C) {
-        return [&C](size_t E) { return E == ROUND_BOTTOM ? TRegion{0, 0, 0, 0} : C.Region(); };
+        return [&C](size_t E) { return E == ROUND_BOTTOM ? NO_REGION : C.Region(); };
     };
-    AddExtrusionX(M, Handle, -64, 64, HandsetWalls(Handset), {0, 0, 0, 0}, {0, 0, 0, 0});
+    AddExtrusionX(M, Handle, -64, 64, HandsetWalls(Handset), NO_REGION, NO_REGION);
     AddExtrusionX(M, CupSection, -100, -64, HandsetWalls(Cup), Cup.Region(), Cup.Region());
     AddExtrusionX(M, CupSection, 64, 100, HandsetWalls(Cup), Cup.Region(), Cup.Region());
     // The coiled cord from the mouth cup down to the side of the body.
@@ -223,7 +223,8 @@ void BuildCigaretteBox(TModel& M, TImage& T) {
     Top.Line(-HX, 12, HX, 12, 0.3, Shade(Red, 0.6)); // the lid's fold
     Long.Paint([&](double X, double Y) { return Cardboard(Y < 0.45 ? Red : White, X * 100, Y * 30, 543); });
     Short.Paint([&](double X, double Y) { return Cardboard(Y < 0.45 ? Red : White, X * 60, Y * 30, 545); });
-    TBoxSkin Skin{Top.Region(), {0, 0, 0, 0}, Long.Region(), Long.Region(), Short.Region(), Short.Region(), Top.Region()};
+    const TBoxSkin Skin{.Top = Top.Region(), .Front = Long.Region(), .Back = Long.Region(), .Left = Short.Region(),
+                        .Right = Short.Region(), .Bevel = Top.Region()};
     AddBox(M, {-HX, -HY, 0}, {HX, HY, H}, Skin, 1.6);
 }
 
@@ -364,8 +365,8 @@ void BuildBook(TModel& M, TImage& T) {
 
     TBoxSkin BoardSkin = TBoxSkin::All(Edge.Region());
     AddBox(M, {-HX, -HY, 0}, {HX, HY, BOARD}, BoardSkin);
-    const TRegion P = Pages.Region(), None{0, 0, 0, 0};
-    AddBox(M, {-HX + 2, -HY + 3, BOARD}, {HX - 3, HY - 3, H - BOARD}, {None, None, P, P, None, P, None});
+    const TRegion P = Pages.Region();
+    AddBox(M, {-HX + 2, -HY + 3, BOARD}, {HX - 3, HY - 3, H - BOARD}, {.Front = P, .Back = P, .Right = P});
     TBoxSkin CoverSkin = BoardSkin;
     CoverSkin.Top = Cover.Region();
     CoverSkin.Bevel = Cover.Region();
@@ -379,7 +380,7 @@ void BuildBook(TModel& M, TImage& T) {
     const TXform Saved = M.Place;
     M.Place = Saved * TXform::RotZ(90); // local x runs along the book, local y out of its -x edge
     const TRegion S = Spine.Region();
-    AddExtrusionX(M, Section, -HY, HY, [&](size_t E) { return E + 1 == Section.size() ? None : S; }, SpineEnd.Region(),
+    AddExtrusionX(M, Section, -HY, HY, [&](size_t E) { return E + 1 == Section.size() ? NO_REGION : S; }, SpineEnd.Region(),
                   SpineEnd.Region(), 30);
     M.Place = Saved;
 }
@@ -526,14 +527,15 @@ void BuildCube(TModel& M, TImage& T) {
     for (int I = 0; I < 4; ++I) Stickers(Rows[size_t(I)], 3, 1, 613 + uint32_t(I));
     for (int I = 0; I < 4; ++I) Stickers(Blocks[size_t(I)], 3, 2, 617 + uint32_t(I));
 
-    const TRegion None{0, 0, 0, 0};
-    AddBox(M, {-H, -H, 0}, {H, H, SPLIT}, {Blocks[0].Region(), None, Blocks[0].Region(), Blocks[1].Region(),
-                                          Blocks[2].Region(), Blocks[3].Region(), Blocks[0].Region()},
+    AddBox(M, {-H, -H, 0}, {H, H, SPLIT},
+           {.Top = Blocks[0].Region(), .Front = Blocks[0].Region(), .Back = Blocks[1].Region(),
+            .Left = Blocks[2].Region(), .Right = Blocks[3].Region(), .Bevel = Blocks[0].Region()},
            BEVEL * 0.5);
     const TXform Saved = M.Place;
     M.Place = Saved * TXform::RotZ(TWIST_DEG);
     AddBox(M, {-H, -H, SPLIT + GAP}, {H, H, TOP},
-           {Top.Region(), Top.Region(), Rows[0].Region(), Rows[1].Region(), Rows[2].Region(), Rows[3].Region(), Top.Region()},
+           {.Top = Top.Region(), .Bottom = Top.Region(), .Front = Rows[0].Region(), .Back = Rows[1].Region(),
+            .Left = Rows[2].Region(), .Right = Rows[3].Region(), .Bevel = Top.Region()},
            BEVEL);
     M.Place = Saved;
 }

@@ -165,7 +165,7 @@ void BuildStapler(TModel& M, TImage& T) {
     Hinge.Paint([](double X, double Y) { return BrushedMetal(X * 80, Y * 80, 443, 0.5); });
 
     AddExtrusionX(M, BaseSection, BASE_X0, BASE_X1,
-                  [&](size_t E) { return E == TOP_EDGE ? BaseTop.Region() : E == BOTTOM_EDGE ? TRegion{0, 0, 0, 0} : Base.Region(); },
+                  [&](size_t E) { return E == TOP_EDGE ? BaseTop.Region() : E == BOTTOM_EDGE ? NO_REGION : Base.Region(); },
                   Base.Region(), Base.Region());
     AddExtrusionX(M, ArmSection, ARM_X0, ARM_X1,
                   [&](size_t E) { return E == TOP_EDGE ? ArmTop.Region() : E == BOTTOM_EDGE ? Arm.Region() : Arm.Region(); },
@@ -231,11 +231,13 @@ void BuildClipBox(TModel& M, TImage& T) {
     Inner.Paint([&](double X, double Y) { return Cardboard(Hex("#c9c2b2"), X * 60, Y * 60, 459); });
 
     // Four walls round an open box, the heap on its floor, the lid folded back flat on the desk.
-    const TRegion Out = Outer.Region(), In = Inner.Region(), Top = Rim.Region(), None{0, 0, 0, 0};
-    AddBox(M, {-HX, -HY, 0}, {HX, -HY + WALL, H}, {Top, None, In, Out, Out, Out, Top});
-    AddBox(M, {-HX, HY - WALL, 0}, {HX, HY, H}, {Top, None, Out, In, Out, Out, Top});
-    AddBox(M, {-HX, -HY + WALL, 0}, {-HX + WALL, HY - WALL, H}, {Top, None, None, None, Out, In, Top});
-    AddBox(M, {HX - WALL, -HY + WALL, 0}, {HX, HY - WALL, H}, {Top, None, None, None, In, Out, Top});
+    const TRegion Out = Outer.Region(), In = Inner.Region(), Top = Rim.Region();
+    AddBox(M, {-HX, -HY, 0}, {HX, -HY + WALL, H},
+           {.Top = Top, .Front = In, .Back = Out, .Left = Out, .Right = Out, .Bevel = Top});
+    AddBox(M, {-HX, HY - WALL, 0}, {HX, HY, H},
+           {.Top = Top, .Front = Out, .Back = In, .Left = Out, .Right = Out, .Bevel = Top});
+    AddBox(M, {-HX, -HY + WALL, 0}, {-HX + WALL, HY - WALL, H}, {.Top = Top, .Left = Out, .Right = In, .Bevel = Top});
+    AddBox(M, {HX - WALL, -HY + WALL, 0}, {HX, HY - WALL, H}, {.Top = Top, .Left = In, .Right = Out, .Bevel = Top});
     const TPlanarMap Floor = Pile.Map();
     AddFlatOutline(M, RectOutline(-HX + WALL, -HY + WALL, HX - WALL, HY - WALL), FLOOR, Floor);
     TBoxSkin LidSkin = TBoxSkin::All(Rim.Region());

@@ -39,6 +39,9 @@ public:
         : std::runtime_error(File + ":" + std::to_string(Line) + ": " + Fault) {}
 };
 
+// A distance or an angle as the messages give it: rounded to a whole number.
+std::string Rounded(double V);
+
 struct TCompiledTrack {
     std::string Source;            // the file it came from
     TMapData Map;                  // what the .map holds
@@ -57,7 +60,6 @@ std::string MapFileOf(const std::string& SourcePath);
 // The footprint of each desk-object kind on the desk: the convex hull of its model seen from above,
 // in model coordinates (empty for a kind without a model).
 using TFootprints = std::vector<TOutline>;
-TOutline ConvexHull(std::vector<TVec2D> Points);
 // A model-space point of a desk object on the desk, as the game's drawing places it.
 TVec2D ObjectToDesk(const TDeskObject& Object, TVec2D ModelPoint);
 
