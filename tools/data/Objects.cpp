@@ -1,29 +1,11 @@
-// The desk-object table: kind numbers, model and texture files, and the builders.
+// The desk objects: every recipe built under the model and texture names of the asset table.
 
 #include "Objects.h"
 
 #include <algorithm>
-
-namespace {
-
-struct TObjectRecipe {
-    int Kind;
-    TObjectBuilder Build;
-    int TextureWidth, TextureHeight; // 0: the object paints no texture of its own
-};
-
-constexpr TObjectRecipe RECIPES[] = {
-    {0, BuildTapeMeasure, 512, 512},  {1, BuildPenCap, 128, 128},      {2, BuildCalendar, 512, 512},
-    {3, BuildTelephone, 512, 512},    {4, BuildStapler, 512, 256},     {5, BuildClipBox, 512, 256},
-    {6, BuildPaperClip, 64, 64},      {7, BuildCigarette, 256, 64},    {8, BuildPen, 256, 64},
-    {9, BuildPenHolder, 512, 256},    {10, BuildCigaretteBox, 256, 256}, {11, BuildFolder, 512, 512},
-    {12, BuildScissors, 256, 256},    {13, BuildMonitor, 512, 512},    {14, BuildRuler, 1024, 128},
-    {15, BuildEraser, 256, 128},      {16, BuildBook, 512, 512},       {17, BuildDisc, 256, 256},
-    {18, BuildPaper, 256, 512},       {19, BuildCrumpledPaper, 0, 0},  {20, BuildCube, 256, 256},
-    {22, BuildFlag, 128, 128},
-};
-
-} // namespace
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 TColor Plastic(TColor Base, double X, double Y, uint32_t Seed, double Grain) {
     return Shade(Base, 1.0 + (Fractal(X, Y, 1 << 16, 3, 0.5, Seed) - 0.5) * Grain * 2);
@@ -49,16 +31,46 @@ TLatheUV AlongUV(TRegion R, double Length) {
     };
 }
 
+namespace {
+
+// The kind of each recipe, in kind order; every kind with a model has exactly one.
+std::vector<std::pair<int, const TObjectRecipe*>> RecipesByKind() {
+    std::vector<std::pair<int, const TObjectRecipe*>> Kinds;
+    for (const std::span<const TObjectRecipe> Recipes : {STATIONERY_RECIPES, DESK_RECIPES})
+        for (const TObjectRecipe& R : Recipes) {
+            int Kind = 0;
+            while (Kind < OBJECT_KIND_COUNT && std::string(OBJECT_ASSETS[Kind].SourceName) != R.Kind)
+                ++Kind;
+            if (Kind == OBJECT_KIND_COUNT || !OBJECT_ASSETS[Kind].Model)
+                throw std::logic_error(std::string("a recipe for \"") + R.Kind +
+                                       "\", which is no desk-object kind with a model");
+            Kinds.push_back({Kind, &R});
+        }
+    std::sort(Kinds.begin(), Kinds.end());
+    for (int Kind = 0; Kind < OBJECT_KIND_COUNT; ++Kind) {
+        const auto Count = std::count_if(Kinds.begin(), Kinds.end(),
+                                         [Kind](const auto& K) { return K.first == Kind; });
+        if (Count != (OBJECT_ASSETS[Kind].Model ? 1 : 0))
+            throw std::logic_error(std::string("the desk object \"") +
+                                   OBJECT_ASSETS[Kind].SourceName + "\" has " +
+                                   std::to_string(Count) + " recipes");
+    }
+    return Kinds;
+}
+
+} // namespace
+
 void BuildObjects(TContent& Content, bool Paint) {
-    for (const TObjectRecipe& R : RECIPES) {
-        const std::string Name = ObjectModelName(R.Kind);
+    for (const auto& [Kind, R] : RecipesByKind()) {
+        const std::string Name = ObjectModelName(Kind);
         TModel Model(Name + ".mdl");
-        const bool Own = R.TextureWidth > 0;
-        TImage Texture = Paint && Own ? TImage(R.TextureWidth, R.TextureHeight, Gray(0.5))
-                                      : TImage::Blank(std::max(R.TextureWidth, 1), std::max(R.TextureHeight, 1));
-        R.Build(Model, Texture);
-        Content.Models.push_back({DataRelativePath(OBJECT_ASSETS[R.Kind].Model), std::move(Model)});
+        const bool Own = R->TextureWidth > 0;
+        TImage Texture = Paint && Own ? TImage(R->TextureWidth, R->TextureHeight, Gray(0.5))
+                                      : TImage::Blank(std::max(R->TextureWidth, 1), std::max(R->TextureHeight, 1));
+        R->Build(Model, Texture);
+        Content.Models.push_back({DataRelativePath(OBJECT_ASSETS[Kind].Model), std::move(Model)});
         if (Paint && Own)
-            Content.Pictures.push_back({DataRelativePath(OBJECT_ASSETS[R.Kind].Texture), std::move(Texture), TPictureFormat::Jpeg});
+            Content.Pictures.push_back(
+                {DataRelativePath(OBJECT_ASSETS[Kind].Texture), std::move(Texture), TPictureFormat::Jpeg});
     }
 }

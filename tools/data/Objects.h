@@ -7,6 +7,7 @@
 #include "Content.h"
 
 #include <cmath>
+#include <span>
 
 // Builds one object: fills Model and paints Texture (already sized).
 using TObjectBuilder = void (*)(TModel& Model, TImage& Texture);
@@ -22,28 +23,16 @@ TColor Cardboard(TColor Base, double X, double Y, uint32_t Seed);
 TXform LyingAlongX(double X0, double AxisZ);
 TLatheUV AlongUV(TRegion R, double Length);
 
-// Stationery (ObjectsStationery.cpp).
-void BuildTapeMeasure(TModel& M, TImage& T);
-void BuildPenCap(TModel& M, TImage& T);
-void BuildStapler(TModel& M, TImage& T);
-void BuildClipBox(TModel& M, TImage& T);
-void BuildPaperClip(TModel& M, TImage& T);
-void BuildPen(TModel& M, TImage& T);
-void BuildPenHolder(TModel& M, TImage& T);
-void BuildScissors(TModel& M, TImage& T);
-void BuildRuler(TModel& M, TImage& T);
-void BuildEraser(TModel& M, TImage& T);
+// How one desk-object kind is made: the kind by its name in the asset table (models/Assets.h),
+// its builder and the size of the texture it paints (0 x 0: it paints none of its own and wears
+// the texture the table names).
+struct TObjectRecipe {
+    const char* Kind;
+    TObjectBuilder Build;
+    int TextureWidth, TextureHeight;
+};
 
-// Everything else on the desk (ObjectsDesk.cpp).
-void BuildCalendar(TModel& M, TImage& T);
-void BuildTelephone(TModel& M, TImage& T);
-void BuildCigarette(TModel& M, TImage& T);
-void BuildCigaretteBox(TModel& M, TImage& T);
-void BuildFolder(TModel& M, TImage& T);
-void BuildMonitor(TModel& M, TImage& T);
-void BuildBook(TModel& M, TImage& T);
-void BuildDisc(TModel& M, TImage& T);
-void BuildPaper(TModel& M, TImage& T);
-void BuildCrumpledPaper(TModel& M, TImage& T); // mapped onto the paper's texture, paints nothing
-void BuildCube(TModel& M, TImage& T);
-void BuildFlag(TModel& M, TImage& T);
+// The recipes of each builder file: stationery (ObjectsStationery.cpp) and everything else on the
+// desk (ObjectsDesk.cpp). Every kind with a model has exactly one recipe.
+extern const std::span<const TObjectRecipe> STATIONERY_RECIPES;
+extern const std::span<const TObjectRecipe> DESK_RECIPES;

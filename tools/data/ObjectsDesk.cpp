@@ -35,7 +35,7 @@ void PrintedLines(TCanvas& C, double X0, double Y0, double X1, double Y1, double
 
 // ---------------------------------------------------------------- desk calendar
 
-void BuildCalendar(TModel& M, TImage& T) {
+static void BuildCalendar(TModel& M, TImage& T) {
     // An A-frame flip calendar: the month page on the front slope, a wire binding at the ridge.
     constexpr double HX = 90, FRONT_Y = -55, RIDGE_Y = 20, RIDGE_Z = 70, BACK_Y = 45, RING_R = 4.5;
     const double Slope = std::hypot(RIDGE_Y - FRONT_Y, RIDGE_Z);
@@ -88,7 +88,7 @@ void BuildCalendar(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- telephone
 
-void BuildTelephone(TModel& M, TImage& T) {
+static void BuildTelephone(TModel& M, TImage& T) {
     constexpr double HX = 95;
     // The body's side outline (y, z): flat bottom, back wall, a cradle on top, the keypad slope.
     const TOutline Body = {{-105, 0}, {105, 0}, {105, 52}, {100, 58}, {38, 62}, {-92, 32}, {-105, 24}};
@@ -181,7 +181,7 @@ void BuildTelephone(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- cigarette
 
-void BuildCigarette(TModel& M, TImage& T) {
+static void BuildCigarette(TModel& M, TImage& T) {
     constexpr double LENGTH = 84, R = 4.2, FILTER = 62;
     TCanvas Wrap = TCanvas::Whole(T, 0, 0, LENGTH, 1);
     // x along the cigarette from the burning tip, y around it.
@@ -204,7 +204,7 @@ void BuildCigarette(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- cigarette pack
 
-void BuildCigaretteBox(TModel& M, TImage& T) {
+static void BuildCigaretteBox(TModel& M, TImage& T) {
     constexpr double HX = 44, HY = 27.5, H = 22;
     TCanvas Top = TCanvas::Cell(T, 0, 0, 256, 160, -HX, -HY, HX, HY);
     TCanvas Long = TCanvas::Cell(T, 0, 160, 256, 208, 0, 0, 1, 1);
@@ -230,7 +230,7 @@ void BuildCigaretteBox(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- folder
 
-void BuildFolder(TModel& M, TImage& T) {
+static void BuildFolder(TModel& M, TImage& T) {
     constexpr double HX = 117, HY = 160, BOARD = 1.6, STACK = 2.8, SHEETS_OUT = 11;
     TCanvas Cover = TCanvas::Cell(T, 0, 0, 384, 512, -HX, -HY, HX, HY);
     TCanvas Sheets = TCanvas::Cell(T, 384, 0, 512, 256, -HX + 3, -HY + 10, HX + SHEETS_OUT, HY - 12);
@@ -276,7 +276,7 @@ void BuildFolder(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- monitor
 
-void BuildMonitor(TModel& M, TImage& T) {
+static void BuildMonitor(TModel& M, TImage& T) {
     // A CRT monitor on a swivel foot: a deep bezel box at the front (+y, the screen), the picture
     // tube's housing tapering away behind it, cooling slots on top.
     constexpr double BOX_HX = 178, BOX_Y0 = 118, BOX_Y1 = 190, BOX_Z0 = 30, BOX_Z1 = 300;
@@ -335,7 +335,7 @@ void BuildMonitor(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- book
 
-void BuildBook(TModel& M, TImage& T) {
+static void BuildBook(TModel& M, TImage& T) {
     constexpr double HX = 85, HY = 120, BOARD = 2.5, H = 32, SPINE_R = H / 2;
     TCanvas Cover = TCanvas::Cell(T, 0, 0, 384, 512, -HX, -HY, HX, HY);
     TCanvas Pages = TCanvas::Cell(T, 384, 0, 512, 128, 0, 0, 1, 1);
@@ -387,7 +387,7 @@ void BuildBook(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- CD
 
-void BuildDisc(TModel& M, TImage& T) {
+static void BuildDisc(TModel& M, TImage& T) {
     constexpr double R = 60, HOLE = 7.5, THICK = 1.2;
     TCanvas Top = TCanvas::Whole(T, -R, -R, R, R);
     // The data side: a mirror with a rainbow sheen that turns with the angle, clear plastic round
@@ -417,7 +417,7 @@ constexpr int PAPER_EDGE_ROWS = 16; // the bottom rows of the paper's texture: i
 
 } // namespace
 
-void BuildPaper(TModel& M, TImage& T) {
+static void BuildPaper(TModel& M, TImage& T) {
     TCanvas Page = TCanvas::Cell(T, 0, 0, 256, 512 - PAPER_EDGE_ROWS, -PAPER_HX, -PAPER_HY, PAPER_HX, PAPER_HY, 2);
     TCanvas Edge = TCanvas::Cell(T, 0, 512 - PAPER_EDGE_ROWS, 256, 512, 0, 0, 1, 1, 2);
     Page.Paint([](double X, double Y) { return Gray(0.96 + 0.025 * Fractal(X * 0.1, Y * 0.1, 1 << 12, 3, 0.5, 591)); });
@@ -439,7 +439,7 @@ void BuildPaper(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- crumpled paper
 
-void BuildCrumpledPaper(TModel& M, TImage&) {
+static void BuildCrumpledPaper(TModel& M, TImage&) {
     // A ball of paper: an icosahedron refined twice, each corner pushed in or out at random, every
     // facet flat and showing its own piece of the printed page (paper.jpg) at its own angle.
     constexpr double RADIUS = 34, DENT = 0.24, SQUASH = 0.82;
@@ -506,7 +506,7 @@ void BuildCrumpledPaper(TModel& M, TImage&) {
 
 // ---------------------------------------------------------------- toy cube
 
-void BuildCube(TModel& M, TImage& T) {
+static void BuildCube(TModel& M, TImage& T) {
     // A puzzle cube with its top layer a little turned.
     constexpr double H = 28.5, SPLIT = 38, GAP = 0.6, TOP = 57, TWIST_DEG = 14, BEVEL = 2;
     TCanvas Top = TCanvas::Cell(T, 0, 0, 128, 128, 0, 0, 3, 3, 2);
@@ -542,7 +542,7 @@ void BuildCube(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- start flag
 
-void BuildFlag(TModel& M, TImage& T) {
+static void BuildFlag(TModel& M, TImage& T) {
     // A chequered flag on a pole. The game stands one at each end of the start line with model +x
     // pointing across the road, so the cloth flies the other way, off the road, and leans towards
     // the camera so that it shows from above (flags are drawn unlit).
@@ -578,3 +578,16 @@ void BuildFlag(TModel& M, TImage& T) {
             M.Quad(V[A], V[D], V[C], V[B], UV[A], UV[D], UV[C], UV[B]);
         }
 }
+
+namespace {
+constexpr TObjectRecipe RECIPES[] = {
+    {"calendar", BuildCalendar, 512, 512},   {"telephone", BuildTelephone, 512, 512},
+    {"cigarette", BuildCigarette, 256, 64},  {"cigarette_pack", BuildCigaretteBox, 256, 256},
+    {"folder", BuildFolder, 512, 512},       {"monitor", BuildMonitor, 512, 512},
+    {"book", BuildBook, 512, 512},           {"disc", BuildDisc, 256, 256},
+    {"paper", BuildPaper, 256, 512},         {"crumpled_paper", BuildCrumpledPaper, 0, 0},
+    {"cube", BuildCube, 256, 256},           {"flag", BuildFlag, 128, 128},
+};
+} // namespace
+
+const std::span<const TObjectRecipe> DESK_RECIPES = RECIPES;

@@ -43,7 +43,7 @@ std::vector<TVecD> ClipPath(double Length, double Z) {
 
 // ---------------------------------------------------------------- tape measure
 
-void BuildTapeMeasure(TModel& M, TImage& T) {
+static void BuildTapeMeasure(TModel& M, TImage& T) {
     constexpr double HALF = 36, HEIGHT = 34, CORNER = 14, BEVEL = 3.5;
     constexpr double BLADE_X0 = 30, BLADE_X1 = 250, BLADE_HALF_WIDTH = 9.5, BLADE_THICK = 0.8;
     TCanvas Top = TCanvas::Cell(T, 0, 0, 256, 256, -HALF, -HALF, HALF, HALF);
@@ -104,7 +104,7 @@ void BuildTapeMeasure(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- pen cap
 
-void BuildPenCap(TModel& M, TImage& T) {
+static void BuildPenCap(TModel& M, TImage& T) {
     constexpr double LENGTH = 58.2, RADIUS = 5.5;
     TCanvas Body = TCanvas::Cell(T, 0, 0, 128, 96, 0, 0, 1, 1);
     TCanvas Clip = TCanvas::Cell(T, 0, 96, 64, 128, 0, 0, 1, 1);
@@ -134,7 +134,7 @@ void BuildPenCap(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- stapler
 
-void BuildStapler(TModel& M, TImage& T) {
+static void BuildStapler(TModel& M, TImage& T) {
     constexpr double BASE_X0 = -85, BASE_X1 = 80, BASE_HALF = 22, BASE_H = 9;
     constexpr double ARM_X0 = -80, ARM_X1 = 66, ARM_HALF = 18, ARM_Z0 = 14, ARM_Z1 = 40, ARM_ROUND = 8;
     const TOutline BaseSection = RoundedRectOutline(-BASE_HALF, 0, BASE_HALF, BASE_H, 3, 4);
@@ -191,7 +191,7 @@ void AddClipModel(TModel& M, TXform At, double Length, TRegion Coat) {
 
 } // namespace
 
-void BuildClipBox(TModel& M, TImage& T) {
+static void BuildClipBox(TModel& M, TImage& T) {
     constexpr double HX = 50, HY = 35, H = 28, WALL = 2.2, FLOOR = 4;
     constexpr double LID_Y0 = 36.5, LID_Y1 = 104;
     TCanvas Pile = TCanvas::Cell(T, 0, 0, 256, 192, -HX + WALL, -HY + WALL, HX - WALL, HY - WALL);
@@ -250,7 +250,7 @@ void BuildClipBox(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- paper clip
 
-void BuildPaperClip(TModel& M, TImage& T) {
+static void BuildPaperClip(TModel& M, TImage& T) {
     TCanvas Coat = TCanvas::Whole(T);
     // Red plastic coating with a highlight along the wire's top.
     Coat.Paint([](double, double Y) { return Shade(Hex("#d42424"), 0.7 + 0.5 * std::exp(-std::pow((Y - 0.5) * 4, 2))); });
@@ -259,7 +259,7 @@ void BuildPaperClip(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- pen
 
-void BuildPen(TModel& M, TImage& T) {
+static void BuildPen(TModel& M, TImage& T) {
     constexpr double LENGTH = 145, BARREL = 4.4, CAP = 4.9;
     TCanvas Body = TCanvas::Cell(T, 0, 0, 256, 48, 0, 0, LENGTH, 1);
     TCanvas Clip = TCanvas::Cell(T, 0, 48, 64, 64, 0, 0, 1, 1);
@@ -292,7 +292,7 @@ void BuildPen(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- pen holder
 
-void BuildPenHolder(TModel& M, TImage& T) {
+static void BuildPenHolder(TModel& M, TImage& T) {
     constexpr double R = 40, WALL = 3, H = 95, FLOOR = 7;
     constexpr int PENCILS = 6;
     constexpr double PENCIL_R = 3.6, PENCIL_LENGTH = 166.6;
@@ -349,7 +349,7 @@ void BuildPenHolder(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- scissors
 
-void BuildScissors(TModel& M, TImage& T) {
+static void BuildScissors(TModel& M, TImage& T) {
     constexpr double PIVOT_X = 20, OPEN_DEG = 5, BLADE_Z = 2.2, HANDLE_Z = 5.5;
     TCanvas Steel = TCanvas::Cell(T, 0, 0, 256, 96, -20, -10, 120, 10);
     TCanvas Edge = TCanvas::Cell(T, 0, 96, 128, 128, 0, 0, 1, 1);
@@ -408,7 +408,7 @@ void BuildScissors(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- ruler
 
-void BuildRuler(TModel& M, TImage& T) {
+static void BuildRuler(TModel& M, TImage& T) {
     constexpr double HALF_LENGTH = 150, HALF_WIDTH = 15, THICK = 2.2;
     TCanvas Top = TCanvas::Cell(T, 0, 0, 1024, 96, -HALF_LENGTH, -HALF_WIDTH, HALF_LENGTH, HALF_WIDTH);
     TCanvas Side = TCanvas::Cell(T, 0, 96, 1024, 128, 0, 0, 1, 1);
@@ -434,7 +434,7 @@ void BuildRuler(TModel& M, TImage& T) {
 
 // ---------------------------------------------------------------- eraser
 
-void BuildEraser(TModel& M, TImage& T) {
+static void BuildEraser(TModel& M, TImage& T) {
     constexpr double HX = 30, HY = 11, H = 11, SPLIT_X = 6;
     TCanvas Top = TCanvas::Cell(T, 0, 0, 256, 96, -HX, -HY, HX, HY);
     TCanvas Side = TCanvas::Cell(T, 0, 96, 256, 128, 0, 0, 1, 1);
@@ -448,3 +448,15 @@ void BuildEraser(TModel& M, TImage& T) {
     S.Side = Side.Region();
     AddPrism(M, RoundedRectOutline(-HX, -HY, HX, HY, 3.5, 3), 0, H, S, 1.8);
 }
+
+namespace {
+constexpr TObjectRecipe RECIPES[] = {
+    {"tape_measure", BuildTapeMeasure, 512, 512}, {"pen_cap", BuildPenCap, 128, 128},
+    {"stapler", BuildStapler, 512, 256},          {"clip_box", BuildClipBox, 512, 256},
+    {"paper_clip", BuildPaperClip, 64, 64},       {"pen", BuildPen, 256, 64},
+    {"pen_holder", BuildPenHolder, 512, 256},     {"scissors", BuildScissors, 256, 256},
+    {"ruler", BuildRuler, 1024, 128},             {"eraser", BuildEraser, 256, 128},
+};
+} // namespace
+
+const std::span<const TObjectRecipe> STATIONERY_RECIPES = RECIPES;
