@@ -6,6 +6,7 @@
 #include "Sim.h"
 
 #include "app/Game.h"
+#include "app/RaceTrace.h"
 #include "app/dGameManager.h"
 #include "app/variables.h"
 #include "cars/dCars.h"
@@ -163,17 +164,6 @@ private:
     size_t Applied = 0;
 };
 
-void WriteRows(std::FILE* Out, long Update, const TRace& Race) {
-    for (size_t I = 0; I < Race.Cars.size(); ++I) {
-        const TBasicCar& C = *Race.Cars[I];
-        std::fprintf(Out, "%ld,%zu,%.9g,%.9g,%.9g,%.9g,%d,%d,%d,%d,%.9g,%.9g,%.9g,%.9g\n", Update,
-                     I, double(C.Pos.x), double(C.Pos.y), double(C.Angle), double(C.Speed),
-                     int(C.RoadPoint), int(C.Laps), int(C.Place), C.Finished ? 1 : 0,
-                     double(C.Masses[0].Pos.x), double(C.Masses[0].Pos.y),
-                     double(C.Masses[1].Pos.x), double(C.Masses[1].Pos.y));
-    }
-}
-
 struct TCloseFile {
     void operator()(std::FILE* F) const { std::fclose(F); }
 };
@@ -220,16 +210,13 @@ int SimRace(const TSimArgs& Args) {
     if (!Race.LoadLevelFile(Options.MapFile, LevelNameOf(Options.MapFile)))
         return FileError(Race.LastLoadError);
 
-    if (Trace) {
-        std::fputs("update,car,x,y,angle,speed,roadpoint,laps,place,finished,fx,fy,rx,ry\n",
-                   Trace.get());
-        WriteRows(Trace.get(), 0, Race);
-    }
+    TRaceTrace Rows(Trace.get());
+    Rows.AddUpdate(0, Race);
     for (long K = 1; K <= Options.Updates; ++K) {
         Game.Headless.SetTime(int(K * MS_PER_UPDATE));
         Keys.Apply(K);
         UpdateRace();
-        if (Trace) WriteRows(Trace.get(), K, Race);
+        Rows.AddUpdate(K, Race);
     }
     if (Trace && (std::fflush(Trace.get()) != 0 || std::ferror(Trace.get())))
         return FileError(Options.TraceFile + ": cannot write the file");
