@@ -3,7 +3,6 @@
 #include "engine/GL.h"
 #include "engine/Text1251.h"
 #include "engine/sdl/EngineGL.h"
-#include "engine/sdl/ImageCodec.h"
 #include "engine/sdl/KeyMap.h"
 #include "engine/sdl/LeakCheck.h"
 
@@ -157,7 +156,7 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
     EngineGL.GetIntegerv(GL_MAX_TEXTURE_UNITS, &Units);
     TextureService.UnitCount = std::max(1, int(Units));
 
-    if (!MakeFrame()) {
+    if (!Frame.Make()) {
         exLog("warning: no offscreen framebuffer: drawing straight into a 1024 x 768 window");
         Options.Windowed = true;
         ApplyWindowMode(false);
@@ -167,7 +166,7 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
           "; frames are at least " + std::to_string(MinFrameMs) + " ms apart");
     LogDisplay();
 
-    BindFrame();
+    Frame.Bind();
     glViewport(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
     // The engine's blending is alpha blending: the game only switches GL_BLEND on (for its cursor
     // picture) and relies on this function being in place.
@@ -194,7 +193,7 @@ TSdlEngine::~TSdlEngine() {
             for (auto& [Name, Program] : ShaderService.Programs)
                 EngineGL.DeleteProgram(Program);
         }
-        if (Framebuffer) DropFrame();
+        Frame.Drop();
         SDL_GL_DeleteContext(Context);
     }
     if (Window_) SDL_DestroyWindow(Window_);
@@ -213,46 +212,6 @@ TSdlEngine::~TSdlEngine() {
     }
 }
 
-bool TSdlEngine::MakeFrame() {
-    if (!EngineGL.HasFramebuffer) return false;
-    EngineGL.GenFramebuffers(1, &Framebuffer);
-    EngineGL.GenRenderbuffers(1, &ColourBuffer);
-    EngineGL.GenRenderbuffers(1, &DepthBuffer);
-    EngineGL.BindRenderbuffer(GL_RENDERBUFFER, ColourBuffer);
-    EngineGL.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
-    EngineGL.BindRenderbuffer(GL_RENDERBUFFER, DepthBuffer);
-    EngineGL.RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GAME_SCREEN_WIDTH,
-                                 GAME_SCREEN_HEIGHT);
-    EngineGL.BindRenderbuffer(GL_RENDERBUFFER, 0);
-    EngineGL.BindFramebuffer(GL_FRAMEBUFFER, Framebuffer);
-    EngineGL.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                     ColourBuffer);
-    EngineGL.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                                     DepthBuffer);
-    const GLenum Status = EngineGL.CheckFramebufferStatus(GL_FRAMEBUFFER);
-    if (Status == GL_FRAMEBUFFER_COMPLETE) {
-        // The first picture before anything is drawn: black, and the depth cleared.
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-        return true;
-    }
-    exLog("warning: offscreen framebuffer incomplete (status " + std::to_string(Status) + ")");
-    DropFrame();
-    return false;
-}
-
-void TSdlEngine::DropFrame() {
-    EngineGL.BindFramebuffer(GL_FRAMEBUFFER, 0);
-    EngineGL.DeleteFramebuffers(1, &Framebuffer);
-    EngineGL.DeleteRenderbuffers(1, &ColourBuffer);
-    EngineGL.DeleteRenderbuffers(1, &DepthBuffer);
-    Framebuffer = ColourBuffer = DepthBuffer = 0;
-}
-
-void TSdlEngine::BindFrame() {
-    if (Framebuffer) EngineGL.BindFramebuffer(GL_FRAMEBUFFER, Framebuffer);
-}
-
 void TSdlEngine::LogDisplay() {
     SDL_DisplayMode Desktop{};
     const int Display = std::max(0, SDL_GetWindowDisplayIndex(Window_));
@@ -266,7 +225,7 @@ void TSdlEngine::LogDisplay() {
     Line += std::string(Full ? ", full screen " : ", window ") + std::to_string(W) + " x " +
             std::to_string(H) + " pixels";
     const TScreenRect Picture = FitGameScreen(W, H);
-    if (Framebuffer)
+    if (Frame.Exists())
         Line += "; the game's 1024 x 768 shown as " + std::to_string(Picture.Width) + " x " +
                 std::to_string(Picture.Height) + " at (" + std::to_string(Picture.X) + ", " +
                 std::to_string(Picture.Y) + ")";
@@ -336,12 +295,12 @@ void TSdlEngine::RunUpdate() {
 }
 
 void TSdlEngine::RunFrame() {
-    BindFrame();
+    Frame.Bind();
     if (RenderProc) RenderProc();
     const int64_t NowMs = ClockMs();
     RenderService.FrameTimes.push_back(NowMs);
     RenderService.FPS(); // forgets the frames older than a second
-    Present();
+    Frame.Present(Window_);
     if (Options.SaveFrameEveryMs > 0 && NowMs >= NextSaveMs) {
         std::error_code Error;
         std::filesystem::create_directories(Options.SaveFrameFolder, Error);
@@ -354,59 +313,8 @@ void TSdlEngine::RunFrame() {
     }
 }
 
-void TSdlEngine::Present() {
-    if (!Framebuffer) {
-        SDL_GL_SwapWindow(Window_);
-        return;
-    }
-    int W = 0, H = 0;
-    SDL_GL_GetDrawableSize(Window_, &W, &H);
-    const TScreenRect Picture = FitGameScreen(W, H);
-    EngineGL.PushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_SCISSOR_BIT | GL_VIEWPORT_BIT);
-    EngineGL.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    EngineGL.BindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffer);
-    glDisable(GL_SCISSOR_TEST);
-    EngineGL.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glViewport(0, 0, W, H);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    if (Picture.Width > 0) {
-        // GL counts rows from the bottom.
-        const int Bottom = H - Picture.Y - Picture.Height;
-        const bool SameSize =
-            Picture.Width == GAME_SCREEN_WIDTH && Picture.Height == GAME_SCREEN_HEIGHT;
-        EngineGL.BlitFramebuffer(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, Picture.X, Bottom,
-                                 Picture.X + Picture.Width, Bottom + Picture.Height,
-                                 GL_COLOR_BUFFER_BIT, SameSize ? GL_NEAREST : GL_LINEAR);
-    }
-    // The frame is bound again before the state is restored: the saved draw buffer is the frame's.
-    BindFrame();
-    EngineGL.PopAttrib();
-    SDL_GL_SwapWindow(Window_);
-}
-
 bool TSdlEngine::SaveFrame(const std::string& PngFile) {
-    if (!Context) return false;
-    constexpr int W = GAME_SCREEN_WIDTH, H = GAME_SCREEN_HEIGHT;
-    std::vector<uint8_t> Rgba(size_t(W) * H * 4);
-    GLint PackAlignment = 4;
-    EngineGL.GetIntegerv(GL_PACK_ALIGNMENT, &PackAlignment);
-    EngineGL.PixelStorei(GL_PACK_ALIGNMENT, 4);
-    if (Framebuffer) {
-        EngineGL.BindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffer);
-        EngineGL.ReadBuffer(GL_COLOR_ATTACHMENT0);
-    } else {
-        EngineGL.ReadBuffer(GL_BACK);
-    }
-    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, Rgba.data());
-    EngineGL.PixelStorei(GL_PACK_ALIGNMENT, PackAlignment);
-    // The picture's top row first, without the frame's alpha (a screenshot is opaque).
-    std::vector<uint8_t> Rgb(size_t(W) * H * 3);
-    for (int Y = 0; Y < H; ++Y)
-        for (int X = 0; X < W; ++X)
-            for (int C = 0; C < 3; ++C)
-                Rgb[(size_t(Y) * W + X) * 3 + C] = Rgba[(size_t(H - 1 - Y) * W + X) * 4 + C];
-    return WritePng(PngFile, W, H, 3, Rgb.data());
+    return Context && Frame.Save(PngFile);
 }
 
 // ---- events and input --------------------------------------------------------------------------
@@ -515,7 +423,7 @@ void TSdlEngine::TWindowService::SetMode(bool FullScreen, int Width, int Height,
     if (Width != GAME_SCREEN_WIDTH || Height != GAME_SCREEN_HEIGHT)
         exLog("warning: the game's screen stays 1024 x 768");
     // Full screen keeps the desktop's own mode: the monitor's mode never changes.
-    Owner->ApplyWindowMode(FullScreen && !Owner->Options.Windowed && Owner->Framebuffer != 0);
+    Owner->ApplyWindowMode(FullScreen && !Owner->Options.Windowed && Owner->Frame.Exists());
     Owner->LogDisplay();
 }
 

@@ -5,6 +5,7 @@
 #include "engine/Engine.h"
 #include "engine/sdl/FontFace.h"
 #include "engine/sdl/Letterbox.h"
+#include "engine/sdl/OffscreenFrame.h"
 #include "engine/sdl/PressQueue.h"
 
 #include <SDL.h>
@@ -129,12 +130,6 @@ private:
     void HandleEvent(const SDL_Event& Event);
     void RunUpdate();
     void RunFrame();
-    // Shows the offscreen frame in the window, scaled to fit, and makes the frame current again.
-    void Present();
-    bool MakeFrame();
-    // Deletes the offscreen frame; drawing goes into the window afterwards.
-    void DropFrame();
-    void BindFrame();
     void ApplyWindowMode(bool FullScreen);
     void LogDisplay();
 
@@ -145,7 +140,7 @@ private:
     uint64_t ClockStart = 0, ClockFrequency = 1;
     bool QuitRequested = false, Running_ = false;
     TProc UpdateProc = nullptr, RenderProc = nullptr;
-    unsigned Framebuffer = 0, ColourBuffer = 0, DepthBuffer = 0; // 0: drawing into the window
+    TOffscreenFrame Frame;
     int64_t NextSaveMs = 0;
     std::vector<TFontAtlas> FontAtlases;
 
