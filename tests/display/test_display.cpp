@@ -941,9 +941,9 @@ TEST(PressQueue, TypedTextGoesToTheLatestPressOnce) {
 
 TEST(PressQueue, DropsPressesBeyondItsLimit) {
     TPressQueue Queue;
-    for (size_t I = 0; I < TPressQueue::MaxWaiting + 10; ++I)
+    for (size_t I = 0; I < TPressQueue::MAX_WAITING + 10; ++I)
         Queue.Push('A', 0);
-    EXPECT_EQ(Queue.Waiting(), TPressQueue::MaxWaiting);
+    EXPECT_EQ(Queue.Waiting(), TPressQueue::MAX_WAITING);
 }
 
 TEST(Letterbox, FitsTheGameScreenCentredWithBars) {

@@ -20,8 +20,8 @@
 
 class TSdlEngine final : public TEngine {
 public:
-    // The running engine, or null.
-    static TSdlEngine* Running;
+    // The engine that exInit started and that has not been destroyed yet, or null.
+    static TSdlEngine* Current;
 
     TSdlEngine() = default;
     ~TSdlEngine() override;
@@ -46,10 +46,10 @@ public:
     bool SaveFrame(const std::string& PngFile);
 
     // Longest gap the loop catches up on; after a longer stall the missed updates are dropped.
-    static constexpr int MaxCatchUpMs = 250;
+    static constexpr int MAX_CATCH_UP_MS = 250;
     // Shortest frame when the display does not pace the loop (no vsync): the loop sleeps instead of
     // spinning a core.
-    static constexpr int MinFrameMs = 4;
+    static constexpr int MIN_FRAME_MS = 4;
 
 private:
     struct TSetupService final : TSetup {
@@ -118,11 +118,11 @@ private:
     };
     struct TShaderService final : TShaders {
         bool Load(const std::string& FileName, const std::string& Name) override;
-        int Handle() override { return Current; }
+        int Handle() override { return CurrentProgram; }
         void Disable() override;
         TSdlEngine* Owner = nullptr;
         std::map<std::string, unsigned> Programs;
-        int Current = 0;
+        int CurrentProgram = 0;
     };
 
     int64_t ClockMs() const;
@@ -134,11 +134,12 @@ private:
     void LogDisplay();
 
     TEngineOptions Options;
-    SDL_Window* Window_ = nullptr;
+    SDL_Window* SdlWindow = nullptr;
     SDL_GLContext Context = nullptr;
     bool SdlStarted = false;
     uint64_t ClockStart = 0, ClockFrequency = 1;
-    bool QuitRequested = false, Running_ = false;
+    bool QuitRequested = false;
+    bool InRunLoop = false; // Run's loop is going: a nested Run is refused
     TProc UpdateProc = nullptr, RenderProc = nullptr;
     TOffscreenFrame Frame;
     int64_t NextSaveMs = 0;

@@ -11,8 +11,8 @@
 namespace {
 
 // The texture that stands in for an image that does not load: magenta and black squares.
-constexpr int PlaceholderSidePx = 64;
-constexpr int PlaceholderSquarePx = 8;
+constexpr int PLACEHOLDER_SIDE_PX = 64;
+constexpr int PLACEHOLDER_SQUARE_PX = 8;
 
 // Bytes a pixel of a client format; 0 for formats the service does not take.
 int ComponentsOfFormat(int Format) {
@@ -86,17 +86,18 @@ int TSdlEngine::TTextureService::Upload(int Width, int Height, unsigned Format,
 }
 
 int TSdlEngine::TTextureService::Placeholder() {
-    std::vector<uint8_t> Rgba(size_t(PlaceholderSidePx) * PlaceholderSidePx * 4);
-    for (int Y = 0; Y < PlaceholderSidePx; ++Y)
-        for (int X = 0; X < PlaceholderSidePx; ++X) {
-            const bool Magenta = ((X / PlaceholderSquarePx) + (Y / PlaceholderSquarePx)) % 2 == 0;
-            uint8_t* P = &Rgba[(size_t(Y) * PlaceholderSidePx + size_t(X)) * 4];
+    std::vector<uint8_t> Rgba(size_t(PLACEHOLDER_SIDE_PX) * PLACEHOLDER_SIDE_PX * 4);
+    for (int Y = 0; Y < PLACEHOLDER_SIDE_PX; ++Y)
+        for (int X = 0; X < PLACEHOLDER_SIDE_PX; ++X) {
+            const bool Magenta =
+                ((X / PLACEHOLDER_SQUARE_PX) + (Y / PLACEHOLDER_SQUARE_PX)) % 2 == 0;
+            uint8_t* P = &Rgba[(size_t(Y) * PLACEHOLDER_SIDE_PX + size_t(X)) * 4];
             P[0] = Magenta ? 255 : 0;
             P[1] = 0;
             P[2] = Magenta ? 255 : 0;
             P[3] = 255;
         }
-    return Upload(PlaceholderSidePx, PlaceholderSidePx, GL_RGBA, Rgba.data());
+    return Upload(PLACEHOLDER_SIDE_PX, PLACEHOLDER_SIDE_PX, GL_RGBA, Rgba.data());
 }
 
 int TSdlEngine::TTextureService::Load(const std::string& FileName, int, int, int) {
