@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -125,6 +126,9 @@ private:
         int CurrentProgram = 0;
     };
 
+    // A new texture name, bound with rows unpacked byte by byte while Fill gives it its parameters
+    // and image (SdlTextures.cpp); the caller's binding and unpack alignment are back afterwards.
+    static unsigned NewTexture(const std::function<void()>& Fill);
     int64_t ClockMs() const;
     void HandleEvents();
     void HandleEvent(const SDL_Event& Event);

@@ -56,21 +56,15 @@ int TSdlEngine::TFontService::Create(const std::string& Family, int Size, int, i
                             Atlas.CellX[B]);
     }
 
-    GLint Bound = 0, Unpack = 4;
-    EngineGL.GetIntegerv(GL_TEXTURE_BINDING_2D, &Bound);
-    EngineGL.GetIntegerv(GL_UNPACK_ALIGNMENT, &Unpack);
-    EngineGL.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    EngineGL.GenTextures(1, &Atlas.Texture);
-    EngineGL.BindTexture(GL_TEXTURE_2D, Atlas.Texture);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    EngineGL.TexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, Atlas.AtlasWidth, Atlas.AtlasHeight, 0,
-                        GL_ALPHA, GL_UNSIGNED_BYTE, Texels.data());
-    EngineGL.PixelStorei(GL_UNPACK_ALIGNMENT, Unpack);
-    EngineGL.BindTexture(GL_TEXTURE_2D, GLuint(Bound));
+    Atlas.Texture = NewTexture([&] {
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        EngineGL.TexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, Atlas.AtlasWidth, Atlas.AtlasHeight, 0,
+                            GL_ALPHA, GL_UNSIGNED_BYTE, Texels.data());
+    });
 
     exLog("font " + std::to_string(Atlases.size()) + ": \"" + Family + "\" " +
           std::to_string(SizePx) + " px from " + Face.FileName());
