@@ -7,6 +7,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -211,6 +212,17 @@ void TMesh::Load(const std::string& FileName, bool ComputeNormals) {
 void TMesh::SetTexture(const std::string& FileName) {
     Textured = true;
     Texture = Textures->Load(FileName, 0, 1, 0);
+}
+
+void TMesh::SwapGeometry(TMesh& Other) {
+    std::swap(VertexCount, Other.VertexCount);
+    std::swap(TexCoordCount, Other.TexCoordCount);
+    std::swap(FaceCount, Other.FaceCount);
+    Vertices.swap(Other.Vertices);
+    Normals.swap(Other.Normals);
+    Faces.swap(Other.Faces);
+    TexCoords.swap(Other.TexCoords);
+    FaceTexCoords.swap(Other.FaceTexCoords);
 }
 
 void TMesh::Clear() {

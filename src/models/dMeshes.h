@@ -41,6 +41,7 @@ std::vector<uint8_t> SerializeMdl(const TMdlData& Data);
 
 class TMesh {
 public:
+    // A field added here belongs in SwapGeometry (unless it is the texture's) and in Clear.
     int Texture = 0; // texture handle, 0 while none has been loaded
     int32_t VertexCount = 0;
     int32_t TexCoordCount = 0; // as in the file; stale after welding
@@ -50,16 +51,19 @@ public:
     std::vector<TVec3> Normals;
     std::vector<TFace> Faces;
     std::vector<TTexCoord> TexCoords;
-    std::vector<TFace> FaceTexCoords; // indices into the file's texture coordinates; stale after welding
+    std::vector<TFace>
+        FaceTexCoords; // indices into the file's texture coordinates; stale after welding
 
     TMesh() = default;
     virtual ~TMesh() = default;
 
-    // Replaces the contents with the model in the file, then welds. A file that cannot be read or is
-    // refused throws TFileError and leaves the mesh empty.
+    // Replaces the contents with the model in the file, then welds. A file that cannot be read or
+    // is refused throws TFileError and leaves the mesh empty.
     void Load(const std::string& FileName, bool ComputeNormals);
     // Textured := true, then the handle of Textures->Load(FileName, 0, 1, 0).
     void SetTexture(const std::string& FileName);
+    // Exchanges everything but the texture (Texture, Textured) with Other.
+    void SwapGeometry(TMesh& Other);
     // Empties the lists and counts, releases the texture if there is one, Textured := false.
     void Clear();
     // Normals[i] := sum of the unit normals of the triangles using vertex i (not normalised).

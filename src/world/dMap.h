@@ -8,6 +8,7 @@
 
 #include "math/dMath.h"
 #include "models/Assets.h"
+#include "world/EdgeIndex.h"
 
 #include <cstdint>
 #include <span>
@@ -34,7 +35,6 @@ struct TDeskObject {
     int32_t Kind = 0; // index into ObjectMeshes
 };
 
-
 // The contents of a .map file, as stored. The one definition of the format: the game's loader and
 // the content generator's writer both go through ParseMap / SerializeMap.
 struct TMapData {
@@ -44,7 +44,8 @@ struct TMapData {
     std::vector<TDeskObject> Objects;
 };
 
-// Parses and validates the bytes of a .map file; throws TFileError naming FileName and the fault.
+// Parses and validates the bytes of a .map file (world/dMapFile.cpp); throws TFileError naming
+// FileName and the fault.
 TMapData ParseMap(const std::vector<uint8_t>& Bytes, const std::string& FileName);
 std::vector<uint8_t> SerializeMap(const TMapData& Data);
 
@@ -86,12 +87,9 @@ public:
     bool IsVisible(const TDeskObject& Object) const;
     static float DistSqrXY(const TVec3& A, const TVec3& B);
 
-    // Edge lookup for the car collisions, built at load: the indices, in increasing order, of every
-    // edge whose bounding box widened by EDGE_INDEX_REACH may contain the point (X, Y). Every edge
-    // for which NearSegment(A, B, (X, Y), Dist, R) with R <= EDGE_INDEX_REACH can be true is among
-    // them; a point outside all of them gets an empty list.
-    static constexpr float EDGE_INDEX_REACH = 35; // the collision code's coarse test radius
-    std::span<const int32_t> EdgesNear(float X, float Y) const;
+    // Edge lookup for the car collisions, built at load: see TEdgeIndex::Near.
+    static constexpr float EDGE_INDEX_REACH = TEdgeIndex::REACH;
+    std::span<const int32_t> EdgesNear(float X, float Y) const { return EdgeIndex.Near(X, Y); }
     // The collision code walks EdgesNear when true, every edge when false (the two give identical
     // races; the switch is for the test that proves it and for the benchmark).
     bool UseEdgeIndex = true;
@@ -103,17 +101,10 @@ private:
     explicit TMap(TUnloaded);
     void Assign(TMapData&& Data);
     void CheckBuilt(const std::string& FileName) const;
+    // Exchanges the tracks: what the file held, all that is derived from it and the road mesh's
+    // geometry. The settings (UseEdgeIndex, the table, the scales) and the road mesh's texture
+    // belong to the displayed map and stay.
     void SwapTrack(TMap& Other);
-    void BuildEdgeIndex();
 
-    // The edge index: square cells of IndexCellSize world units from (IndexOriginX, IndexOriginY);
-    // cell (c, r), i = r * IndexColumns + c, holds IndexEdges[IndexCellStart[i] ..
-    // IndexCellStart[i + 1]).
-    double IndexOriginX = 0;
-    double IndexOriginY = 0;
-    double IndexCellSize = 1;
-    int32_t IndexColumns = 0;
-    int32_t IndexRows = 0;
-    std::vector<int32_t> IndexCellStart;
-    std::vector<int32_t> IndexEdges;
+    TEdgeIndex EdgeIndex;
 };

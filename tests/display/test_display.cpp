@@ -390,6 +390,24 @@ TEST_F(DisplayTest, TextureFromMemoryDrawsAndWrongSizesGiveThePlaceholder) {
     Engine->Textures()->Free(Wrong);
 }
 
+TEST_F(DisplayTest, MakingATextureOrAFontKeepsTheCallersBindingAndUnpackAlignment) {
+    std::vector<unsigned char> Pixels(4 * 4 * 4, 255);
+    const int Mine = Engine->Textures()->Create("mine", 4, GL_RGBA, 4, 4, Pixels.data(), 0, 1, 0);
+    EngineGL.BindTexture(GL_TEXTURE_2D, GLuint(Mine));
+    EngineGL.PixelStorei(GL_UNPACK_ALIGNMENT, 8);
+    const int Other = Engine->Textures()->Create("other", 4, GL_RGBA, 4, 4, Pixels.data(), 0, 1, 0);
+    EXPECT_NE(Engine->Render()->Fonts()->Create("Arial", 33, 0, 0), 0);
+    GLint Bound = 0, Unpack = 0;
+    EngineGL.GetIntegerv(GL_TEXTURE_BINDING_2D, &Bound);
+    EngineGL.GetIntegerv(GL_UNPACK_ALIGNMENT, &Unpack);
+    EXPECT_EQ(Bound, Mine);
+    EXPECT_EQ(Unpack, 8);
+    EngineGL.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    EngineGL.BindTexture(GL_TEXTURE_2D, 0);
+    Engine->Textures()->Free(Other);
+    Engine->Textures()->Free(Mine);
+}
+
 TEST_F(DisplayTest, TextureOnUnitOneLeavesUnitZeroActive) {
     std::vector<unsigned char> Pixels(4 * 4 * 4, 255);
     const int Texture =
@@ -941,9 +959,9 @@ TEST(PressQueue, TypedTextGoesToTheLatestPressOnce) {
 
 TEST(PressQueue, DropsPressesBeyondItsLimit) {
     TPressQueue Queue;
-    for (size_t I = 0; I < TPressQueue::MaxWaiting + 10; ++I)
+    for (size_t I = 0; I < TPressQueue::MAX_WAITING + 10; ++I)
         Queue.Push('A', 0);
-    EXPECT_EQ(Queue.Waiting(), TPressQueue::MaxWaiting);
+    EXPECT_EQ(Queue.Waiting(), TPressQueue::MAX_WAITING);
 }
 
 TEST(Letterbox, FitsTheGameScreenCentredWithBars) {

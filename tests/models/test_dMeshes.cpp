@@ -526,6 +526,26 @@ TEST_F(MeshTest, ClearWithoutTextureReleasesNothing) {
     ExpectEmpty(M);
 }
 
+// The road mesh is rebuilt beside the displayed one and swapped in; its texture stays.
+TEST_F(MeshTest, SwapGeometryLeavesEachTextureWhereItWas) {
+    const TCube Box = Cube();
+    TMesh Shown = Loaded(SingleTriangle());
+    Shown.SetTexture("data\\textures\\road.jpg");
+    const int Texture = Shown.Texture;
+    TMesh Built = Loaded(Box.Data);
+    Shown.SwapGeometry(Built);
+    EXPECT_EQ(Shown.Texture, Texture);
+    EXPECT_TRUE(Shown.Textured);
+    EXPECT_EQ(Built.Texture, 0);
+    EXPECT_FALSE(Built.Textured);
+    ExpectCornersKept(Box.Data, Shown);
+    ExpectCornersKept(SingleTriangle(), Built);
+    EXPECT_EQ(Shown.TexCoordCount, 24);
+    EXPECT_EQ(Shown.FaceTexCoords.size(), 12u);
+    EXPECT_EQ(Built.TexCoordCount, 3);
+    EXPECT_EQ(Built.FaceTexCoords.size(), 1u);
+}
+
 // --- Drawing ----------------------------------------------------------------------------------
 
 namespace {

@@ -582,6 +582,22 @@ TEST_F(MapTest, EdgeIndexIsSelectiveAndEmptyFarAway) {
     EXPECT_TRUE(M->EdgesNear(0, INFINITY).empty());
 }
 
+TEST(EdgeIndex, RebuildingForgetsTheEdgesIndexedBefore) {
+    TRoadEdge Edge;
+    Edge.A = Vec3(0, 0, 0);
+    Edge.B = Vec3(100, 0, 0);
+    TEdgeIndex Index;
+    Index.Build({Edge});
+    EXPECT_EQ(Index.Near(50, 0).size(), 1u);
+    Edge.A = Vec3(5000, 5000, 0);
+    Edge.B = Vec3(5100, 5000, 0);
+    Index.Build({Edge, Edge});
+    EXPECT_TRUE(Index.Near(50, 0).empty());
+    EXPECT_EQ(Index.Near(5050, 5000).size(), 2u);
+    Index.Build({});
+    EXPECT_TRUE(Index.Near(5050, 5000).empty());
+}
+
 // --- Drawing ----------------------------------------------------------------------------------
 
 // Stands in for a model: records that it was drawn.

@@ -3,7 +3,6 @@
 #include "engine/GL.h"
 #include "engine/Text1251.h"
 #include "engine/sdl/EngineGL.h"
-#include "engine/sdl/ImageCodec.h"
 #include "engine/sdl/KeyMap.h"
 #include "engine/sdl/LeakCheck.h"
 
@@ -20,9 +19,9 @@
 
 namespace {
 
-constexpr const char* EngineVersion = "Marvolin engine 1.0 (SDL2, OpenGL)";
+constexpr const char* ENGINE_VERSION = "Marvolin engine 1.0 (SDL2, OpenGL)";
 // Largest wheel movement kept between two updates, steps each way.
-constexpr int MaxPendingWheelSteps = 1000;
+constexpr int MAX_PENDING_WHEEL_STEPS = 1000;
 
 TEngineOptions PendingOptions;
 
@@ -78,7 +77,7 @@ std::string GLText(GLenum Name) {
 
 } // namespace
 
-TSdlEngine* TSdlEngine::Running = nullptr;
+TSdlEngine* TSdlEngine::Current = nullptr;
 
 // ---- start and stop ----------------------------------------------------------------------------
 
@@ -93,7 +92,7 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
 
     SDL_version Linked;
     SDL_GetVersion(&Linked);
-    exLog(std::string(EngineVersion) + ", SDL " + std::to_string(Linked.major) + "." +
+    exLog(std::string(ENGINE_VERSION) + ", SDL " + std::to_string(Linked.major) + "." +
           std::to_string(Linked.minor) + "." + std::to_string(Linked.patch));
 
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -114,26 +113,26 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
 
     Uint32 Flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
     Flags |= Options.Windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_FULLSCREEN_DESKTOP;
-    Window_ = CreateWindow(Flags);
-    if (!Window_) {
+    SdlWindow = CreateWindow(Flags);
+    if (!SdlWindow) {
         exLog(std::string("error: no window: ") + SDL_GetError());
         return false;
     }
-    Context = SDL_GL_CreateContext(Window_);
+    Context = SDL_GL_CreateContext(SdlWindow);
     if (!Context) { // perhaps the sizes asked for: try what the driver offers by default
         exLog(std::string("warning: no OpenGL context as asked (") + SDL_GetError() +
               "); trying the driver's default");
-        SDL_DestroyWindow(Window_);
+        SDL_DestroyWindow(SdlWindow);
         SDL_GL_ResetAttributes();
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-        Window_ = CreateWindow(Flags);
-        Context = Window_ ? SDL_GL_CreateContext(Window_) : nullptr;
+        SdlWindow = CreateWindow(Flags);
+        Context = SdlWindow ? SDL_GL_CreateContext(SdlWindow) : nullptr;
     }
     if (!Context) {
         exLog(std::string("error: no OpenGL context: ") + SDL_GetError());
         return false;
     }
-    SDL_GL_MakeCurrent(Window_, Context);
+    SDL_GL_MakeCurrent(SdlWindow, Context);
 
     const std::string MissingGame = GLLoad(SDL_GL_GetProcAddress);
     const std::vector<std::string> MissingEngine = EngineGLLoad(SDL_GL_GetProcAddress);
@@ -157,32 +156,32 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
     EngineGL.GetIntegerv(GL_MAX_TEXTURE_UNITS, &Units);
     TextureService.UnitCount = std::max(1, int(Units));
 
-    if (!MakeFrame()) {
+    if (!Frame.Make()) {
         exLog("warning: no offscreen framebuffer: drawing straight into a 1024 x 768 window");
         Options.Windowed = true;
         ApplyWindowMode(false);
     }
     const bool VSync = SDL_GL_SetSwapInterval(1) == 0;
     exLog(std::string("vsync: ") + (VSync ? "asked for" : "not available") +
-          "; frames are at least " + std::to_string(MinFrameMs) + " ms apart");
+          "; frames are at least " + std::to_string(MIN_FRAME_MS) + " ms apart");
     LogDisplay();
 
-    BindFrame();
+    Frame.Bind();
     glViewport(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
     // The engine's blending is alpha blending: the game only switches GL_BLEND on (for its cursor
     // picture) and relies on this function being in place.
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (FontService.Create("Arial", TFontFace::DefaultSizePx, 0, 0) != 0 || FontAtlases.empty())
+    if (FontService.Create("Arial", TFontFace::DEFAULT_SIZE_PX, 0, 0) != 0 || FontAtlases.empty())
         exLog("warning: no default font: text will not show");
     SDL_StartTextInput();
-    Running = this;
+    Current = this;
     return true;
 }
 
 TSdlEngine::~TSdlEngine() {
     KeepLoadedLibrariesResident();
     if (Context) {
-        SDL_GL_MakeCurrent(Window_, Context);
+        SDL_GL_MakeCurrent(SdlWindow, Context);
         for (TFontAtlas& Atlas : FontAtlases)
             if (Atlas.Texture) EngineGL.DeleteTextures(1, &Atlas.Texture);
         for (int Handle : TextureService.Owned) {
@@ -194,10 +193,10 @@ TSdlEngine::~TSdlEngine() {
             for (auto& [Name, Program] : ShaderService.Programs)
                 EngineGL.DeleteProgram(Program);
         }
-        if (Framebuffer) DropFrame();
+        Frame.Drop();
         SDL_GL_DeleteContext(Context);
     }
-    if (Window_) SDL_DestroyWindow(Window_);
+    if (SdlWindow) SDL_DestroyWindow(SdlWindow);
     if (SdlStarted) {
         SDL_StopTextInput();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -206,67 +205,27 @@ TSdlEngine::~TSdlEngine() {
     // Drawing code that runs after the engine is gone draws nothing instead of crashing.
     GLLoadStubs();
     EngineGLClear();
-    if (Running == this) {
-        Running = nullptr;
+    if (Current == this) {
+        Current = nullptr;
         exLog("engine stopped");
         exLogClose();
     }
 }
 
-bool TSdlEngine::MakeFrame() {
-    if (!EngineGL.HasFramebuffer) return false;
-    EngineGL.GenFramebuffers(1, &Framebuffer);
-    EngineGL.GenRenderbuffers(1, &ColourBuffer);
-    EngineGL.GenRenderbuffers(1, &DepthBuffer);
-    EngineGL.BindRenderbuffer(GL_RENDERBUFFER, ColourBuffer);
-    EngineGL.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
-    EngineGL.BindRenderbuffer(GL_RENDERBUFFER, DepthBuffer);
-    EngineGL.RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, GAME_SCREEN_WIDTH,
-                                 GAME_SCREEN_HEIGHT);
-    EngineGL.BindRenderbuffer(GL_RENDERBUFFER, 0);
-    EngineGL.BindFramebuffer(GL_FRAMEBUFFER, Framebuffer);
-    EngineGL.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                     ColourBuffer);
-    EngineGL.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                                     DepthBuffer);
-    const GLenum Status = EngineGL.CheckFramebufferStatus(GL_FRAMEBUFFER);
-    if (Status == GL_FRAMEBUFFER_COMPLETE) {
-        // The first picture before anything is drawn: black, and the depth cleared.
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-        return true;
-    }
-    exLog("warning: offscreen framebuffer incomplete (status " + std::to_string(Status) + ")");
-    DropFrame();
-    return false;
-}
-
-void TSdlEngine::DropFrame() {
-    EngineGL.BindFramebuffer(GL_FRAMEBUFFER, 0);
-    EngineGL.DeleteFramebuffers(1, &Framebuffer);
-    EngineGL.DeleteRenderbuffers(1, &ColourBuffer);
-    EngineGL.DeleteRenderbuffers(1, &DepthBuffer);
-    Framebuffer = ColourBuffer = DepthBuffer = 0;
-}
-
-void TSdlEngine::BindFrame() {
-    if (Framebuffer) EngineGL.BindFramebuffer(GL_FRAMEBUFFER, Framebuffer);
-}
-
 void TSdlEngine::LogDisplay() {
     SDL_DisplayMode Desktop{};
-    const int Display = std::max(0, SDL_GetWindowDisplayIndex(Window_));
+    const int Display = std::max(0, SDL_GetWindowDisplayIndex(SdlWindow));
     std::string Line = std::string("display: video driver ") + SDL_GetCurrentVideoDriver();
     if (SDL_GetDesktopDisplayMode(Display, &Desktop) == 0)
         Line += ", desktop " + std::to_string(Desktop.w) + " x " + std::to_string(Desktop.h) +
                 " at " + std::to_string(Desktop.refresh_rate) + " Hz";
     int W = 0, H = 0;
-    SDL_GL_GetDrawableSize(Window_, &W, &H);
-    const bool Full = (SDL_GetWindowFlags(Window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    SDL_GL_GetDrawableSize(SdlWindow, &W, &H);
+    const bool Full = (SDL_GetWindowFlags(SdlWindow) & SDL_WINDOW_FULLSCREEN) != 0;
     Line += std::string(Full ? ", full screen " : ", window ") + std::to_string(W) + " x " +
             std::to_string(H) + " pixels";
     const TScreenRect Picture = FitGameScreen(W, H);
-    if (Framebuffer)
+    if (Frame.Exists())
         Line += "; the game's 1024 x 768 shown as " + std::to_string(Picture.Width) + " x " +
                 std::to_string(Picture.Height) + " at (" + std::to_string(Picture.X) + ", " +
                 std::to_string(Picture.Y) + ")";
@@ -286,7 +245,7 @@ void TSdlEngine::SetCallback(int Kind, TProc Proc) {
 }
 
 void TSdlEngine::Run(int UpdatesPerSecond) {
-    if (Running_) {
+    if (InRunLoop) {
         exLog("warning: Engine.Run called from inside Engine.Run; ignored");
         return;
     }
@@ -295,7 +254,7 @@ void TSdlEngine::Run(int UpdatesPerSecond) {
               " updates per second; running 40");
         UpdatesPerSecond = 40;
     }
-    Running_ = true;
+    InRunLoop = true;
     const double StepMs = 1000.0 / UpdatesPerSecond;
     double NextUpdateMs = double(ClockMs());
     while (!QuitRequested) {
@@ -308,7 +267,7 @@ void TSdlEngine::Run(int UpdatesPerSecond) {
         if (QuitRequested) break;
 
         const double NowMs = double(ClockMs());
-        if (NowMs - NextUpdateMs > MaxCatchUpMs) {
+        if (NowMs - NextUpdateMs > MAX_CATCH_UP_MS) {
             const long long Dropped = std::llround(std::floor((NowMs - NextUpdateMs) / StepMs));
             exLog("loop: " + std::to_string(std::llround(NowMs - NextUpdateMs)) + " ms behind; " +
                   std::to_string(Dropped) + " updates dropped");
@@ -322,9 +281,9 @@ void TSdlEngine::Run(int UpdatesPerSecond) {
         RunFrame();
 
         const int64_t SpentMs = ClockMs() - FrameStartMs;
-        if (SpentMs < MinFrameMs) SDL_Delay(Uint32(MinFrameMs - SpentMs));
+        if (SpentMs < MIN_FRAME_MS) SDL_Delay(Uint32(MIN_FRAME_MS - SpentMs));
     }
-    Running_ = false;
+    InRunLoop = false;
     QuitRequested = false; // a later Run runs again
 }
 
@@ -336,12 +295,12 @@ void TSdlEngine::RunUpdate() {
 }
 
 void TSdlEngine::RunFrame() {
-    BindFrame();
+    Frame.Bind();
     if (RenderProc) RenderProc();
     const int64_t NowMs = ClockMs();
     RenderService.FrameTimes.push_back(NowMs);
     RenderService.FPS(); // forgets the frames older than a second
-    Present();
+    Frame.Present(SdlWindow);
     if (Options.SaveFrameEveryMs > 0 && NowMs >= NextSaveMs) {
         std::error_code Error;
         std::filesystem::create_directories(Options.SaveFrameFolder, Error);
@@ -354,59 +313,8 @@ void TSdlEngine::RunFrame() {
     }
 }
 
-void TSdlEngine::Present() {
-    if (!Framebuffer) {
-        SDL_GL_SwapWindow(Window_);
-        return;
-    }
-    int W = 0, H = 0;
-    SDL_GL_GetDrawableSize(Window_, &W, &H);
-    const TScreenRect Picture = FitGameScreen(W, H);
-    EngineGL.PushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_SCISSOR_BIT | GL_VIEWPORT_BIT);
-    EngineGL.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    EngineGL.BindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffer);
-    glDisable(GL_SCISSOR_TEST);
-    EngineGL.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glViewport(0, 0, W, H);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    if (Picture.Width > 0) {
-        // GL counts rows from the bottom.
-        const int Bottom = H - Picture.Y - Picture.Height;
-        const bool SameSize =
-            Picture.Width == GAME_SCREEN_WIDTH && Picture.Height == GAME_SCREEN_HEIGHT;
-        EngineGL.BlitFramebuffer(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, Picture.X, Bottom,
-                                 Picture.X + Picture.Width, Bottom + Picture.Height,
-                                 GL_COLOR_BUFFER_BIT, SameSize ? GL_NEAREST : GL_LINEAR);
-    }
-    // The frame is bound again before the state is restored: the saved draw buffer is the frame's.
-    BindFrame();
-    EngineGL.PopAttrib();
-    SDL_GL_SwapWindow(Window_);
-}
-
 bool TSdlEngine::SaveFrame(const std::string& PngFile) {
-    if (!Context) return false;
-    constexpr int W = GAME_SCREEN_WIDTH, H = GAME_SCREEN_HEIGHT;
-    std::vector<uint8_t> Rgba(size_t(W) * H * 4);
-    GLint PackAlignment = 4;
-    EngineGL.GetIntegerv(GL_PACK_ALIGNMENT, &PackAlignment);
-    EngineGL.PixelStorei(GL_PACK_ALIGNMENT, 4);
-    if (Framebuffer) {
-        EngineGL.BindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffer);
-        EngineGL.ReadBuffer(GL_COLOR_ATTACHMENT0);
-    } else {
-        EngineGL.ReadBuffer(GL_BACK);
-    }
-    glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, Rgba.data());
-    EngineGL.PixelStorei(GL_PACK_ALIGNMENT, PackAlignment);
-    // The picture's top row first, without the frame's alpha (a screenshot is opaque).
-    std::vector<uint8_t> Rgb(size_t(W) * H * 3);
-    for (int Y = 0; Y < H; ++Y)
-        for (int X = 0; X < W; ++X)
-            for (int C = 0; C < 3; ++C)
-                Rgb[(size_t(Y) * W + X) * 3 + C] = Rgba[(size_t(H - 1 - Y) * W + X) * 4 + C];
-    return WritePng(PngFile, W, H, 3, Rgb.data());
+    return Context && Frame.Save(PngFile);
 }
 
 // ---- events and input --------------------------------------------------------------------------
@@ -460,7 +368,7 @@ void TSdlEngine::HandleEvent(const SDL_Event& Event) {
         int Steps = Event.wheel.y;
         if (Event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) Steps = -Steps;
         In.PendingWheel =
-            std::clamp(In.PendingWheel + Steps, -MaxPendingWheelSteps, MaxPendingWheelSteps);
+            std::clamp(In.PendingWheel + Steps, -MAX_PENDING_WHEEL_STEPS, MAX_PENDING_WHEEL_STEPS);
         break;
     }
     default:
@@ -478,7 +386,7 @@ bool TSdlEngine::TInputService::Down(int Key) {
 void TSdlEngine::TInputService::CursorPos(int& X, int& Y) {
     int MouseX = 0, MouseY = 0, W = 0, H = 0;
     SDL_GetMouseState(&MouseX, &MouseY);
-    SDL_GetWindowSize(Owner->Window_, &W, &H);
+    SDL_GetWindowSize(Owner->SdlWindow, &W, &H);
     OutputToGameScreen(FitGameScreen(W, H), MouseX, MouseY, X, Y);
 }
 
@@ -490,20 +398,21 @@ void TSdlEngine::TInputService::ReleaseAll() {
 // ---- window ------------------------------------------------------------------------------------
 
 void TSdlEngine::ApplyWindowMode(bool FullScreen) {
-    const bool IsFull = (SDL_GetWindowFlags(Window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    const bool IsFull = (SDL_GetWindowFlags(SdlWindow) & SDL_WINDOW_FULLSCREEN) != 0;
     if (FullScreen == IsFull) return;
     if (FullScreen) {
         SDL_Rect Display{};
-        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(Window_)), &Display) == 0) {
-            SDL_SetWindowPosition(Window_, Display.x, Display.y);
-            SDL_SetWindowSize(Window_, Display.w, Display.h); // for a display without a manager
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(SdlWindow)), &Display) ==
+            0) {
+            SDL_SetWindowPosition(SdlWindow, Display.x, Display.y);
+            SDL_SetWindowSize(SdlWindow, Display.w, Display.h); // for a display without a manager
         }
-        if (SDL_SetWindowFullscreen(Window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+        if (SDL_SetWindowFullscreen(SdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
             exLog(std::string("warning: cannot go full screen: ") + SDL_GetError());
     } else {
-        SDL_SetWindowFullscreen(Window_, 0);
-        SDL_SetWindowSize(Window_, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
-        SDL_SetWindowPosition(Window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        SDL_SetWindowFullscreen(SdlWindow, 0);
+        SDL_SetWindowSize(SdlWindow, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
+        SDL_SetWindowPosition(SdlWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
 }
 
@@ -515,12 +424,12 @@ void TSdlEngine::TWindowService::SetMode(bool FullScreen, int Width, int Height,
     if (Width != GAME_SCREEN_WIDTH || Height != GAME_SCREEN_HEIGHT)
         exLog("warning: the game's screen stays 1024 x 768");
     // Full screen keeps the desktop's own mode: the monitor's mode never changes.
-    Owner->ApplyWindowMode(FullScreen && !Owner->Options.Windowed && Owner->Framebuffer != 0);
+    Owner->ApplyWindowMode(FullScreen && !Owner->Options.Windowed && Owner->Frame.Exists());
     Owner->LogDisplay();
 }
 
 void TSdlEngine::TWindowService::SetCaption(const std::string& Caption, int) {
-    SDL_SetWindowTitle(Owner->Window_, Utf8From1251(Caption).c_str());
+    SDL_SetWindowTitle(Owner->SdlWindow, Utf8From1251(Caption).c_str());
 }
 
 void TSdlEngine::TWindowService::ShowCursor(bool Show) {
@@ -534,7 +443,7 @@ void exSetOptions(const TEngineOptions& Options) {
 }
 
 TEngine* exInit(const std::string& LogFile, int) {
-    if (TSdlEngine::Running) return TSdlEngine::Running;
+    if (TSdlEngine::Current) return TSdlEngine::Current;
     if (!exLogOpen(LogFile)) exLog("warning: cannot write the log file " + LogFile);
     auto Engine = std::make_unique<TSdlEngine>();
     if (!Engine->Start(PendingOptions)) {
@@ -546,5 +455,5 @@ TEngine* exInit(const std::string& LogFile, int) {
 }
 
 bool exSaveFrame(const std::string& PngFile) {
-    return TSdlEngine::Running && TSdlEngine::Running->SaveFrame(PngFile);
+    return TSdlEngine::Current && TSdlEngine::Current->SaveFrame(PngFile);
 }

@@ -5,12 +5,14 @@
 #include "engine/Engine.h"
 #include "engine/sdl/FontFace.h"
 #include "engine/sdl/Letterbox.h"
+#include "engine/sdl/OffscreenFrame.h"
 #include "engine/sdl/PressQueue.h"
 
 #include <SDL.h>
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -19,8 +21,8 @@
 
 class TSdlEngine final : public TEngine {
 public:
-    // The running engine, or null.
-    static TSdlEngine* Running;
+    // The engine that exInit started and that has not been destroyed yet, or null.
+    static TSdlEngine* Current;
 
     TSdlEngine() = default;
     ~TSdlEngine() override;
@@ -45,10 +47,10 @@ public:
     bool SaveFrame(const std::string& PngFile);
 
     // Longest gap the loop catches up on; after a longer stall the missed updates are dropped.
-    static constexpr int MaxCatchUpMs = 250;
+    static constexpr int MAX_CATCH_UP_MS = 250;
     // Shortest frame when the display does not pace the loop (no vsync): the loop sleeps instead of
     // spinning a core.
-    static constexpr int MinFrameMs = 4;
+    static constexpr int MIN_FRAME_MS = 4;
 
 private:
     struct TSetupService final : TSetup {
@@ -117,35 +119,33 @@ private:
     };
     struct TShaderService final : TShaders {
         bool Load(const std::string& FileName, const std::string& Name) override;
-        int Handle() override { return Current; }
+        int Handle() override { return CurrentProgram; }
         void Disable() override;
         TSdlEngine* Owner = nullptr;
         std::map<std::string, unsigned> Programs;
-        int Current = 0;
+        int CurrentProgram = 0;
     };
 
+    // A new texture name, bound with rows unpacked byte by byte while Fill gives it its parameters
+    // and image (SdlTextures.cpp); the caller's binding and unpack alignment are back afterwards.
+    static unsigned NewTexture(const std::function<void()>& Fill);
     int64_t ClockMs() const;
     void HandleEvents();
     void HandleEvent(const SDL_Event& Event);
     void RunUpdate();
     void RunFrame();
-    // Shows the offscreen frame in the window, scaled to fit, and makes the frame current again.
-    void Present();
-    bool MakeFrame();
-    // Deletes the offscreen frame; drawing goes into the window afterwards.
-    void DropFrame();
-    void BindFrame();
     void ApplyWindowMode(bool FullScreen);
     void LogDisplay();
 
     TEngineOptions Options;
-    SDL_Window* Window_ = nullptr;
+    SDL_Window* SdlWindow = nullptr;
     SDL_GLContext Context = nullptr;
     bool SdlStarted = false;
     uint64_t ClockStart = 0, ClockFrequency = 1;
-    bool QuitRequested = false, Running_ = false;
+    bool QuitRequested = false;
+    bool InRunLoop = false; // Run's loop is going: a nested Run is refused
     TProc UpdateProc = nullptr, RenderProc = nullptr;
-    unsigned Framebuffer = 0, ColourBuffer = 0, DepthBuffer = 0; // 0: drawing into the window
+    TOffscreenFrame Frame;
     int64_t NextSaveMs = 0;
     std::vector<TFontAtlas> FontAtlases;
 

@@ -15,7 +15,7 @@
 namespace {
 
 // Stand-ins, in order, when the asked family's file does not open or lacks a character.
-const char* const FallbackFamilies[] = {"DejaVu Sans", "sans-serif"};
+const char* const FALLBACK_FAMILIES[] = {"DejaVu Sans", "sans-serif"};
 
 // Both FreeType handles of one open face, released together.
 struct TFreeType {
@@ -126,7 +126,7 @@ std::unique_ptr<TFontFace> TFontFace::Open(const std::string& Family, int SizePx
     std::string File = FindFontFile(Family);
     auto Main = std::make_unique<TFreeType>();
     bool Opened = Main->Open(File, SizePx);
-    for (const char* Other : FallbackFamilies) {
+    for (const char* Other : FALLBACK_FAMILIES) {
         if (Opened) break;
         exLog("warning: font \"" + Family + "\" (" + (File.empty() ? "no file" : File) +
               ") does not open; trying " + Other);
@@ -154,7 +154,7 @@ std::unique_ptr<TFontFace> TFontFace::Open(const std::string& Family, int SizePx
             if (!FallbackTried) {
                 FallbackTried = true;
                 Fallback = std::make_unique<TFreeType>();
-                if (!Fallback->Open(FindFontFile(FallbackFamilies[0]), SizePx)) Fallback.reset();
+                if (!Fallback->Open(FindFontFile(FALLBACK_FAMILIES[0]), SizePx)) Fallback.reset();
             }
             // Neither has it: the main face's missing-glyph box shows that something is there.
             if (Fallback && Fallback->Has(CodePoint)) Source = Fallback->Face;

@@ -16,11 +16,11 @@ std::string FindFontFile(const std::string& Family);
 class TFontFace {
 public:
     // Font sizes are kept within these bounds; a size of 0 or less means the default.
-    static constexpr int DefaultSizePx = 16;
-    static constexpr int MaxSizePx = 128;
+    static constexpr int DEFAULT_SIZE_PX = 16;
+    static constexpr int MAX_SIZE_PX = 128;
     // The size a face asked for at SizePx is opened at.
     static constexpr int ClampSizePx(int SizePx) {
-        return SizePx <= 0 ? DefaultSizePx : SizePx > MaxSizePx ? MaxSizePx : SizePx;
+        return SizePx <= 0 ? DEFAULT_SIZE_PX : SizePx > MAX_SIZE_PX ? MAX_SIZE_PX : SizePx;
     }
 
     struct TGlyph {

@@ -3,7 +3,7 @@
 #include "engine/Engine.h"
 
 void TPressQueue::Push(int VirtualKey, int Char) {
-    if (Presses.size() >= MaxWaiting) {
+    if (Presses.size() >= MAX_WAITING) {
         LatestAwaitsText = false;
         return;
     }

@@ -8,7 +8,7 @@
 class TPressQueue {
 public:
     // Presses beyond this many wait nowhere: they are dropped (a key held through a long stall).
-    static constexpr size_t MaxWaiting = 64;
+    static constexpr size_t MAX_WAITING = 64;
 
     // A press of the virtual key, typing Char (0 for none) unless typed text follows (AttachText).
     void Push(int VirtualKey, int Char);

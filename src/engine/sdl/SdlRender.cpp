@@ -7,19 +7,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-constexpr double GameAspect = double(GAME_SCREEN_WIDTH) / GAME_SCREEN_HEIGHT;
+constexpr double GAME_ASPECT = double(GAME_SCREEN_WIDTH) / GAME_SCREEN_HEIGHT;
 // Eye depths the 2-D space keeps: its near plane lies just in front of depth 0, so depth 0 maps
 // to window depth 0.001 (in front of every 3-D scene) while the far plane leaves room behind.
-constexpr double Ortho2DNear = -1.0;
-constexpr double Ortho2DFar = 1000.0;
+constexpr double ORTHO_2D_NEAR = -1.0;
+constexpr double ORTHO_2D_FAR = 1000.0;
 // Glyphs in the atlas: 16 x 16 cells, each a glyph's largest bitmap plus a clear border.
-constexpr int AtlasColumns = 16;
-constexpr int AtlasCellBorderPx = 1;
-constexpr int FpsWindowMs = 1000;
+constexpr int ATLAS_COLUMNS = 16;
+constexpr int ATLAS_CELL_BORDER_PX = 1;
+constexpr int FPS_WINDOW_MS = 1000;
 
 } // namespace
 
@@ -41,36 +41,30 @@ int TSdlEngine::TFontService::Create(const std::string& Family, int Size, int, i
         CellW = std::max(CellW, Face.Glyph(uint8_t(B)).Width);
         CellH = std::max(CellH, Face.Glyph(uint8_t(B)).Height);
     }
-    CellW += 2 * AtlasCellBorderPx;
-    CellH += 2 * AtlasCellBorderPx;
-    Atlas.AtlasWidth = CellW * AtlasColumns;
-    Atlas.AtlasHeight = CellH * (256 / AtlasColumns);
+    CellW += 2 * ATLAS_CELL_BORDER_PX;
+    CellH += 2 * ATLAS_CELL_BORDER_PX;
+    Atlas.AtlasWidth = CellW * ATLAS_COLUMNS;
+    Atlas.AtlasHeight = CellH * (256 / ATLAS_COLUMNS);
     std::vector<uint8_t> Texels(size_t(Atlas.AtlasWidth) * size_t(Atlas.AtlasHeight), 0);
     for (int B = 0; B < 256; ++B) {
         const TFontFace::TGlyph& G = Face.Glyph(uint8_t(B));
-        Atlas.CellX[B] = (B % AtlasColumns) * CellW + AtlasCellBorderPx;
-        Atlas.CellY[B] = (B / AtlasColumns) * CellH + AtlasCellBorderPx;
+        Atlas.CellX[B] = (B % ATLAS_COLUMNS) * CellW + ATLAS_CELL_BORDER_PX;
+        Atlas.CellY[B] = (B / ATLAS_COLUMNS) * CellH + ATLAS_CELL_BORDER_PX;
         for (int Y = 0; Y < G.Height; ++Y)
             std::copy_n(G.Alpha.begin() + ptrdiff_t(Y) * G.Width, G.Width,
                         Texels.begin() + ptrdiff_t(Atlas.CellY[B] + Y) * Atlas.AtlasWidth +
                             Atlas.CellX[B]);
     }
 
-    GLint Bound = 0, Unpack = 4;
-    EngineGL.GetIntegerv(GL_TEXTURE_BINDING_2D, &Bound);
-    EngineGL.GetIntegerv(GL_UNPACK_ALIGNMENT, &Unpack);
-    EngineGL.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    EngineGL.GenTextures(1, &Atlas.Texture);
-    EngineGL.BindTexture(GL_TEXTURE_2D, Atlas.Texture);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    EngineGL.TexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, Atlas.AtlasWidth, Atlas.AtlasHeight, 0,
-                        GL_ALPHA, GL_UNSIGNED_BYTE, Texels.data());
-    EngineGL.PixelStorei(GL_UNPACK_ALIGNMENT, Unpack);
-    EngineGL.BindTexture(GL_TEXTURE_2D, GLuint(Bound));
+    Atlas.Texture = NewTexture([&] {
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        EngineGL.TexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, Atlas.AtlasWidth, Atlas.AtlasHeight, 0,
+                            GL_ALPHA, GL_UNSIGNED_BYTE, Texels.data());
+    });
 
     exLog("font " + std::to_string(Atlases.size()) + ": \"" + Family + "\" " +
           std::to_string(SizePx) + " px from " + Face.FileName());
@@ -178,8 +172,8 @@ void TSdlEngine::TRenderService::Set3D(float FieldOfViewDeg, float Near, float F
         N = 1;
         F = 1000;
     }
-    const double Top = N * std::tan(Fov * Pi / 360.0);
-    const double Right = Top * GameAspect;
+    const double Top = N * std::tan(Fov * std::numbers::pi / 360.0);
+    const double Right = Top * GAME_ASPECT;
     glViewport(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -198,14 +192,14 @@ void TSdlEngine::TRenderService::Set2D(float X, float Y, float Width, float Heig
     glViewport(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(X, double(X) + Width, double(Y) + Height, Y, Ortho2DNear, Ortho2DFar);
+    glOrtho(X, double(X) + Width, double(Y) + Height, Y, ORTHO_2D_NEAR, ORTHO_2D_FAR);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
 
 int TSdlEngine::TRenderService::FPS() {
     const int64_t Now = Owner->ClockMs();
-    while (!FrameTimes.empty() && FrameTimes.front() <= Now - FpsWindowMs)
+    while (!FrameTimes.empty() && FrameTimes.front() <= Now - FPS_WINDOW_MS)
         FrameTimes.pop_front();
     return int(FrameTimes.size());
 }

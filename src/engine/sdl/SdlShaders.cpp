@@ -88,14 +88,14 @@ bool TSdlEngine::TShaderService::Load(const std::string& FileName, const std::st
         return false;
     }
     if (auto Old = Programs.find(Name); Old != Programs.end()) {
-        if (Current == int(Old->second)) {
+        if (CurrentProgram == int(Old->second)) {
             EngineGL.UseProgram(0);
-            Current = 0;
+            CurrentProgram = 0;
         }
         EngineGL.DeleteProgram(Old->second);
     }
     Programs[Name] = Program;
-    Current = int(Program);
+    CurrentProgram = int(Program);
     exLog("shader " + Where + " loaded");
     return true;
 }

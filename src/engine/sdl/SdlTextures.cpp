@@ -11,8 +11,8 @@
 namespace {
 
 // The texture that stands in for an image that does not load: magenta and black squares.
-constexpr int PlaceholderSidePx = 64;
-constexpr int PlaceholderSquarePx = 8;
+constexpr int PLACEHOLDER_SIDE_PX = 64;
+constexpr int PLACEHOLDER_SQUARE_PX = 8;
 
 // Bytes a pixel of a client format; 0 for formats the service does not take.
 int ComponentsOfFormat(int Format) {
@@ -48,33 +48,41 @@ GLint InternalFormatOf(int Format) {
 
 } // namespace
 
+unsigned TSdlEngine::NewTexture(const std::function<void()>& Fill) {
+    GLint Bound = 0, Unpack = 4;
+    EngineGL.GetIntegerv(GL_TEXTURE_BINDING_2D, &Bound);
+    EngineGL.GetIntegerv(GL_UNPACK_ALIGNMENT, &Unpack);
+    GLuint Name = 0;
+    EngineGL.GenTextures(1, &Name);
+    EngineGL.BindTexture(GL_TEXTURE_2D, Name);
+    EngineGL.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    Fill();
+    EngineGL.PixelStorei(GL_UNPACK_ALIGNMENT, Unpack);
+    EngineGL.BindTexture(GL_TEXTURE_2D, GLuint(Bound));
+    return Name;
+}
+
 int TSdlEngine::TTextureService::Upload(int Width, int Height, unsigned Format,
                                         const void* Pixels) {
-    GLint Bound = 0, Unpack = 4, MaxSide = 0;
+    GLint MaxSide = 0;
     EngineGL.GetIntegerv(GL_MAX_TEXTURE_SIZE, &MaxSide);
     if (Width > MaxSide || Height > MaxSide) {
         exLog("warning: a " + std::to_string(Width) + " x " + std::to_string(Height) +
               " texture is larger than this OpenGL takes (" + std::to_string(MaxSide) + ")");
         return 0;
     }
-    EngineGL.GetIntegerv(GL_TEXTURE_BINDING_2D, &Bound);
-    EngineGL.GetIntegerv(GL_UNPACK_ALIGNMENT, &Unpack);
     for (int Stale = 0; Stale < 16 && glGetError() != GL_NO_ERROR; ++Stale) {
     }
-    GLuint Name = 0;
-    EngineGL.GenTextures(1, &Name);
-    EngineGL.BindTexture(GL_TEXTURE_2D, Name);
-    EngineGL.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    if (!EngineGL.HasMipmap) EngineGL.TexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-    EngineGL.TexImage2D(GL_TEXTURE_2D, 0, InternalFormatOf(int(Format)), Width, Height, 0, Format,
-                        GL_UNSIGNED_BYTE, Pixels);
-    if (EngineGL.HasMipmap) EngineGL.GenerateMipmap(GL_TEXTURE_2D);
-    EngineGL.PixelStorei(GL_UNPACK_ALIGNMENT, Unpack);
-    EngineGL.BindTexture(GL_TEXTURE_2D, GLuint(Bound));
+    const GLuint Name = NewTexture([&] {
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        EngineGL.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        if (!EngineGL.HasMipmap) EngineGL.TexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+        EngineGL.TexImage2D(GL_TEXTURE_2D, 0, InternalFormatOf(int(Format)), Width, Height, 0,
+                            Format, GL_UNSIGNED_BYTE, Pixels);
+        if (EngineGL.HasMipmap) EngineGL.GenerateMipmap(GL_TEXTURE_2D);
+    });
     if (const GLenum Error = glGetError(); Error != GL_NO_ERROR) {
         exLog("warning: OpenGL refused a " + std::to_string(Width) + " x " +
               std::to_string(Height) + " texture (error " + std::to_string(Error) + ")");
@@ -86,17 +94,18 @@ int TSdlEngine::TTextureService::Upload(int Width, int Height, unsigned Format,
 }
 
 int TSdlEngine::TTextureService::Placeholder() {
-    std::vector<uint8_t> Rgba(size_t(PlaceholderSidePx) * PlaceholderSidePx * 4);
-    for (int Y = 0; Y < PlaceholderSidePx; ++Y)
-        for (int X = 0; X < PlaceholderSidePx; ++X) {
-            const bool Magenta = ((X / PlaceholderSquarePx) + (Y / PlaceholderSquarePx)) % 2 == 0;
-            uint8_t* P = &Rgba[(size_t(Y) * PlaceholderSidePx + size_t(X)) * 4];
+    std::vector<uint8_t> Rgba(size_t(PLACEHOLDER_SIDE_PX) * PLACEHOLDER_SIDE_PX * 4);
+    for (int Y = 0; Y < PLACEHOLDER_SIDE_PX; ++Y)
+        for (int X = 0; X < PLACEHOLDER_SIDE_PX; ++X) {
+            const bool Magenta =
+                ((X / PLACEHOLDER_SQUARE_PX) + (Y / PLACEHOLDER_SQUARE_PX)) % 2 == 0;
+            uint8_t* P = &Rgba[(size_t(Y) * PLACEHOLDER_SIDE_PX + size_t(X)) * 4];
             P[0] = Magenta ? 255 : 0;
             P[1] = 0;
             P[2] = Magenta ? 255 : 0;
             P[3] = 255;
         }
-    return Upload(PlaceholderSidePx, PlaceholderSidePx, GL_RGBA, Rgba.data());
+    return Upload(PLACEHOLDER_SIDE_PX, PLACEHOLDER_SIDE_PX, GL_RGBA, Rgba.data());
 }
 
 int TSdlEngine::TTextureService::Load(const std::string& FileName, int, int, int) {
