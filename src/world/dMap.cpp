@@ -130,6 +130,8 @@ void TMap::BuildEdges() {
 void TMap::PlaceStartFlags() {
     const size_t S = size_t(StartPoint);
     const TVec3& Side = Points[S].Side;
+    // Times 180, then divided by pi, in double: not ArcTan2 * RadToDeg, whose constant is 180 / pi
+    // already rounded and can move the flags' angle by an ulp.
     const double Theta = ArcTan2(Side.y, Side.x) * 180.0 / std::numbers::pi;
     const float FlagAngle = float(360.0 - Theta);
     ObjectCount += 2;

@@ -41,14 +41,14 @@ namespace fs = std::filesystem;
 namespace {
 
 // Colour channels read back from an 8-bit frame may differ from the exact value by this much.
-constexpr int ChannelTolerance = 2;
+constexpr int CHANNEL_TOLERANCE = 2;
 // JPEG is lossy: a flat colour comes back within this.
-constexpr int JpegTolerance = 12;
+constexpr int JPEG_TOLERANCE = 12;
 // Coverage of the on-screen text and of the CPU rasteriser may differ by this much (8-bit
 // blending and filtering round).
-constexpr int CoverageTolerance = 3;
+constexpr int COVERAGE_TOLERANCE = 3;
 // A pixel the 3-D projection puts at a point lands within this many pixels of it.
-constexpr double ProjectionTolerancePx = 1.5;
+constexpr double PROJECTION_TOLERANCE_PX = 1.5;
 
 TEngine* Engine = nullptr;
 GLint BlendAtStart[2] = {}; // source and destination factors right after exInit
@@ -109,7 +109,7 @@ std::vector<uint8_t> RedChannel(int X, int Y, int W, int H) {
     return Red;
 }
 
-bool Near(const TRgba& P, int R, int G, int B, int Tolerance = ChannelTolerance) {
+bool Near(const TRgba& P, int R, int G, int B, int Tolerance = CHANNEL_TOLERANCE) {
     return std::abs(P.R - R) <= Tolerance && std::abs(P.G - G) <= Tolerance &&
            std::abs(P.B - B) <= Tolerance;
 }
@@ -220,8 +220,8 @@ TEST_F(DisplayTest, ThreeDimensionalViewPutsADeskPointWhereThePerspectiveSays) {
             }
         }
     ASSERT_GT(Count, 0) << "nothing drawn near (" << ExpectX << ", " << ExpectY << ")";
-    EXPECT_NEAR(SumX / Count, ExpectX, ProjectionTolerancePx) << "world x grows to the right";
-    EXPECT_NEAR(SumY / Count, ExpectY, ProjectionTolerancePx) << "world y grows downwards";
+    EXPECT_NEAR(SumX / Count, ExpectX, PROJECTION_TOLERANCE_PX) << "world x grows to the right";
+    EXPECT_NEAR(SumY / Count, ExpectY, PROJECTION_TOLERANCE_PX) << "world y grows downwards";
     // The mirror images of that place stay empty.
     EXPECT_TRUE(Near(PixelAt(int(1024 - ExpectX), int(ExpectY)), 0, 0, 0));
     EXPECT_TRUE(Near(PixelAt(int(ExpectX), int(768 - ExpectY)), 0, 0, 0));
@@ -335,7 +335,7 @@ TEST_F(DisplayTest, JpegTextureLoads) {
     Engine->Textures()->Enable(Texture, 0);
     TexturedRect(0, 0, 64, 64);
     Engine->Textures()->Disable(0);
-    EXPECT_TRUE(Near(PixelAt(32, 32), 255, 128, 0, JpegTolerance)) << Describe(PixelAt(32, 32));
+    EXPECT_TRUE(Near(PixelAt(32, 32), 255, 128, 0, JPEG_TOLERANCE)) << Describe(PixelAt(32, 32));
     Engine->Textures()->Free(Texture);
 }
 
@@ -605,7 +605,7 @@ TEST_F(DisplayTest, CpuRasterisedTextMatchesTheScreen) {
     int Worst = 0;
     for (size_t I = 0; I < Screen.size(); ++I)
         Worst = std::max(Worst, std::abs(int(Screen[I]) - int(Image.Alpha[I])));
-    EXPECT_LE(Worst, CoverageTolerance);
+    EXPECT_LE(Worst, COVERAGE_TOLERANCE);
 }
 
 // ---- shaders -----------------------------------------------------------------------------------
@@ -743,7 +743,7 @@ TEST_F(DisplayTest, UpdatesNeverRunAheadOfTheClock) {
     UpdatesToRun = 12;
     Engine->SetCallback(CALLBACK_UPDATE, RecordUpdate);
     Engine->SetCallback(CALLBACK_RENDER, RecordFrame);
-    Engine->Run(40);
+    Engine->Run(UPDATES_PER_SECOND);
     ASSERT_EQ(UpdateTimes.size(), 12u);
     // The k-th update of a fixed 25 ms step never comes before k x 25 ms after the first.
     for (size_t K = 1; K < UpdateTimes.size(); ++K)
@@ -760,7 +760,7 @@ TEST_F(DisplayTest, QuitInTheRenderCallbackEndsRunAfterThatFrame) {
     FramesToRun = 3;
     Engine->SetCallback(CALLBACK_UPDATE, RecordUpdate);
     Engine->SetCallback(CALLBACK_RENDER, RecordFrame);
-    Engine->Run(40);
+    Engine->Run(UPDATES_PER_SECOND);
     EXPECT_EQ(FrameTimes.size(), 3u);
 }
 
@@ -786,7 +786,7 @@ TEST_F(DisplayTest, KeyPressesReachOneUpdateEachInOrderWithTheirCharacters) {
     SDL_PushEvent(&Click);
     Engine->SetCallback(CALLBACK_UPDATE, RecordUpdate);
     Engine->SetCallback(CALLBACK_RENDER, nullptr);
-    Engine->Run(40);
+    Engine->Run(UPDATES_PER_SECOND);
     ASSERT_EQ(Keys.size(), 6u);
     EXPECT_EQ(Keys, (std::vector<int>{'W', VK_OEM_3, VK_BACK, VK_BACK, VK_MOUSE_LEFT, VK_NONE}));
     EXPECT_EQ(Chars[0], uint8_t(Win1251("ц")[0]));
@@ -805,7 +805,7 @@ TEST_F(DisplayTest, KeyPressesReachOneUpdateEachInOrderWithTheirCharacters) {
     Release.type = SDL_MOUSEBUTTONUP;
     Release.button.button = SDL_BUTTON_LEFT;
     SDL_PushEvent(&Release);
-    Engine->Run(40);
+    Engine->Run(UPDATES_PER_SECOND);
     EXPECT_FALSE(WHeld[0]);
     EXPECT_FALSE(Engine->Input()->Down(VK_MOUSE_LEFT));
     EXPECT_EQ(Keys[0], VK_NONE);
@@ -818,7 +818,7 @@ TEST_F(DisplayTest, ClosingTheWindowQuits) {
     SDL_PushEvent(&Close);
     Engine->SetCallback(CALLBACK_UPDATE, RecordUpdate);
     Engine->SetCallback(CALLBACK_RENDER, RecordFrame);
-    Engine->Run(40);
+    Engine->Run(UPDATES_PER_SECOND);
     EXPECT_TRUE(UpdateTimes.empty());
 }
 
@@ -830,11 +830,11 @@ void RestartEngine(const TEngineOptions& Options) {
 }
 
 // Frames go on until this long after the first one.
-constexpr int FramesForMs = 350;
+constexpr int FRAMES_FOR_MS = 350;
 
 void FramesForAWhile() {
     FrameTimes.push_back(Engine->Time());
-    if (FrameTimes.back() - FrameTimes.front() >= FramesForMs) Engine->Quit();
+    if (FrameTimes.back() - FrameTimes.front() >= FRAMES_FOR_MS) Engine->Quit();
 }
 
 TEST_F(DisplayTest, RestartedEngineSavesFramesAndQuitsByItselfAsItsOptionsSay) {
@@ -849,7 +849,7 @@ TEST_F(DisplayTest, RestartedEngineSavesFramesAndQuitsByItselfAsItsOptionsSay) {
     ClearRecords();
     Engine->SetCallback(CALLBACK_UPDATE, nullptr);
     Engine->SetCallback(CALLBACK_RENDER, FramesForAWhile);
-    Engine->Run(40);
+    Engine->Run(UPDATES_PER_SECOND);
     if (Engine->Time() >= Options.QuitAfterMs) {
         RestartEngine(TEngineOptions{true});
         GTEST_SKIP() << "the machine is too slow for this test today";
@@ -862,10 +862,10 @@ TEST_F(DisplayTest, RestartedEngineSavesFramesAndQuitsByItselfAsItsOptionsSay) {
         ++Saved;
     }
     EXPECT_GE(Saved, 2) << "the first frame's and at least one 100 ms later";
-    EXPECT_LE(Saved, 1 + FramesForMs / 100 + 1);
+    EXPECT_LE(Saved, 1 + FRAMES_FOR_MS / 100 + 1);
 
     Engine->SetCallback(CALLBACK_RENDER, nullptr);
-    Engine->Run(40); // nothing quits: the engine does by itself
+    Engine->Run(UPDATES_PER_SECOND); // nothing quits: the engine does by itself
     EXPECT_GE(Engine->Time(), Options.QuitAfterMs);
 
     RestartEngine(TEngineOptions{true}); // the plain window again for the tests that follow

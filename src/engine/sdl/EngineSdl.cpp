@@ -251,8 +251,8 @@ void TSdlEngine::Run(int UpdatesPerSecond) {
     }
     if (UpdatesPerSecond <= 0) {
         exLog("warning: Engine.Run with " + std::to_string(UpdatesPerSecond) +
-              " updates per second; running 40");
-        UpdatesPerSecond = 40;
+              " updates per second; running the game's " + std::to_string(UPDATES_PER_SECOND));
+        UpdatesPerSecond = UPDATES_PER_SECOND;
     }
     InRunLoop = true;
     const double StepMs = 1000.0 / UpdatesPerSecond;
