@@ -13,13 +13,7 @@
 
 namespace {
 
-// Pos + Side * Width, rounded once per component.
-TVec3 Offset(const TVec3& Pos, const TVec3& Side, float Width) {
-    return {float(double(Pos.x) + double(Side.x) * Width),
-            float(double(Pos.y) + double(Side.y) * Width),
-            float(double(Pos.z) + double(Side.z) * Width)};
-}
-
+// The joint of two segments' edge points, each component rounded once.
 TVec3 Mean(const TVec3& A, const TVec3& B) {
     return {float((double(A.x) + B.x) / 2), float((double(A.y) + B.y) / 2),
             float((double(A.z) + B.z) / 2)};
@@ -104,14 +98,14 @@ void TMap::BuildEdges() {
         const TRoadPoint& P0 = Points[K];
         const TRoadPoint& P1 = Points[K + 1];
         const TVec3& S = P0.Side; // both ends use the side of the segment's first point
-        TVec3 L0 = Offset(P0.Pos, S, P0.HalfWidth);
-        const TVec3 L1 = Offset(P1.Pos, S, P1.HalfWidth);
+        TVec3 L0 = VecAdd(P0.Pos, VecScale(S, P0.HalfWidth));
+        const TVec3 L1 = VecAdd(P1.Pos, VecScale(S, P1.HalfWidth));
         // Adjacent segments share one edge point at their joint: the mean of their own two.
         if (K > 0) L0 = Edges[2 * K - 2].B = Mean(L0, Edges[2 * K - 2].B);
         Edges[2 * K].A = L0;
         Edges[2 * K].B = L1;
-        TVec3 R0 = Offset(P0.Pos, S, -P0.HalfWidth);
-        const TVec3 R1 = Offset(P1.Pos, S, -P1.HalfWidth);
+        TVec3 R0 = VecSub(P0.Pos, VecScale(S, P0.HalfWidth));
+        const TVec3 R1 = VecSub(P1.Pos, VecScale(S, P1.HalfWidth));
         if (K > 0) R0 = Edges[2 * K - 1].A = Mean(R0, Edges[2 * K - 1].A);
         Edges[2 * K + 1].A = R1; // right edges run backwards, so that every normal points inwards
         Edges[2 * K + 1].B = R0;

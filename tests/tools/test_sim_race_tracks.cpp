@@ -117,17 +117,17 @@ constexpr int HASHED_UPDATES = 5000;
 
 // FNV-1a of the whole trace of the scripted race on map1 ... map11, driving car model 3.
 const uint64_t RACE_HASHES[MAP_COUNT] = {
-    0x358b9a0f49a572c3ull, // map1
-    0x96131aca67e2a3c5ull, // map2
+    0x9e043b44674a7363ull, // map1
+    0xa2fd4638fb16a4adull, // map2
     0x045bc2f7618f7fbbull, // map3
-    0xf6ec05fa021c0236ull, // map4
-    0x747204a54a9dde01ull, // map5
+    0x60fdec82e742ef64ull, // map4
+    0xc57206d32aa90391ull, // map5
     0x5060d4e02119422full, // map6
-    0x495e76f48f33e808ull, // map7
+    0xc2224a8182adf439ull, // map7
     0x351b7dad501214a7ull, // map8
-    0x90a94e785b623887ull, // map9
-    0x39d977e5396a2837ull, // map10
-    0x2d8adce646cf7b05ull, // map11
+    0x67393385bd382ccaull, // map9
+    0xab5df81287344af9ull, // map10
+    0x1a7e547f3df0e604ull, // map11
 };
 
 class RaceHashes : public TSimRaceTest {
