@@ -15,8 +15,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <numbers>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -105,7 +105,8 @@ struct TRaceSetup {
 void RaceUpdates(benchmark::State& State) {
     const bool UseEdgeIndex = State.range(0) != 0;
     TRaceSetup Setup(UseEdgeIndex);
-    for (int I = 0; I < WARM_UP_UPDATES; ++I) Setup.Step();
+    for (int I = 0; I < WARM_UP_UPDATES; ++I)
+        Setup.Step();
     for (auto _ : State) {
         Setup.Step();
         benchmark::DoNotOptimize(GameManager->Cars[1]->Pos);

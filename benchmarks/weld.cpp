@@ -7,7 +7,7 @@
 namespace {
 
 constexpr int GRID_COLUMNS = 200;
-constexpr int GRID_ROWS = 125;      // 200 x 125 quads, two triangles each
+constexpr int GRID_ROWS = 125;     // 200 x 125 quads, two triangles each
 constexpr int TileQuads = 25;      // the texture repeats every 25 quads
 constexpr float QuadSizeUnits = 2; // world units
 

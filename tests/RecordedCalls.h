@@ -24,6 +24,7 @@ inline const TGLCall* FindText(const std::vector<TGLCall>& Calls, const std::str
 
 inline int CountCalls(const std::vector<TGLCall>& Calls, const std::string& Name) {
     int N = 0;
-    for (const TGLCall& C : Calls) N += C.Name == Name;
+    for (const TGLCall& C : Calls)
+        N += C.Name == Name;
     return N;
 }

@@ -23,8 +23,7 @@ void LoadModel(TMesh& Mesh, const char* Model, const char* Texture) {
 constexpr int COUNTDOWN_FONT_SIZE = 20;
 constexpr int COUNTDOWN_FONT_OPTIONS = 512;
 
-template <typename T>
-void DestroyObject(T*& Object) {
+template <typename T> void DestroyObject(T*& Object) {
     delete Object;
     Object = nullptr;
 }
@@ -32,10 +31,12 @@ void DestroyObject(T*& Object) {
 } // namespace
 
 void LoadAssets() {
-    for (TMesh*& Mesh : CarMeshes) Mesh = new TMesh();
+    for (TMesh*& Mesh : CarMeshes)
+        Mesh = new TMesh();
     for (int I = 0; I < CAR_MODEL_COUNT; ++I)
         LoadModel(*CarMeshes[I], CAR_ASSETS[I].Model, CAR_ASSETS[I].Texture);
-    for (TMesh*& Mesh : ObjectMeshes) Mesh = new TMesh();
+    for (TMesh*& Mesh : ObjectMeshes)
+        Mesh = new TMesh();
     for (int K = 0; K < OBJECT_KIND_COUNT; ++K)
         LoadModel(*ObjectMeshes[K], OBJECT_ASSETS[K].Model, OBJECT_ASSETS[K].Texture);
     CountdownFont = Fonts->Create("Arial", COUNTDOWN_FONT_SIZE, 0, COUNTDOWN_FONT_OPTIONS);
@@ -57,8 +58,10 @@ void CreateObjects() {
 }
 
 void FreeAssets() {
-    for (TMesh*& Mesh : CarMeshes) DestroyObject(Mesh);
-    for (TMesh*& Mesh : ObjectMeshes) DestroyObject(Mesh);
+    for (TMesh*& Mesh : CarMeshes)
+        DestroyObject(Mesh);
+    for (TMesh*& Mesh : ObjectMeshes)
+        DestroyObject(Mesh);
 }
 
 void DestroyObjects() {

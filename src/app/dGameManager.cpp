@@ -20,7 +20,8 @@ namespace {
 constexpr double GRID_WIDTH_SHARE = 0.8;
 
 void FreeCars(std::vector<TBasicCar*>& Cars) {
-    for (TBasicCar* Car : Cars) delete Car;
+    for (TBasicCar* Car : Cars)
+        delete Car;
     Cars.clear();
 }
 
@@ -70,7 +71,8 @@ bool TGameManager::LoadLevelFile(const std::string& FileName, const std::string&
     FreeCars(Cars);
     CarCount = RACE_CARS;
     Cars.push_back(new TPlayerCar());
-    for (int I = 1; I < CarCount; ++I) Cars.push_back(new TAICar());
+    for (int I = 1; I < CarCount; ++I)
+        Cars.push_back(new TAICar());
 
     // The cars find their places in Order and each other in CarList from their first update on,
     // which runs inside PlaceAt below.
@@ -104,7 +106,8 @@ bool TGameManager::LoadLevelFile(const std::string& FileName, const std::string&
         Cars[size_t(Chosen)]->Model = Cars[0]->Model;
         Cars[0]->Model = Chosen;
     }
-    for (TBasicCar* Car : Cars) Car->ApplyModelPreset(Car->Model);
+    for (TBasicCar* Car : Cars)
+        Car->ApplyModelPreset(Car->Model);
 
     State = STATE_RACING;
     LastTick = Engine->Time();
@@ -115,7 +118,8 @@ bool TGameManager::LoadLevelFile(const std::string& FileName, const std::string&
 void TGameManager::Update() {
     if (CarCount <= 0) return;
     if (Started) {
-        for (size_t I = 0; I < Cars.size(); ++I) Cars[I]->Update();
+        for (size_t I = 0; I < Cars.size(); ++I)
+            Cars[I]->Update();
         SortOrder();
         if (State == STATE_FINISHED && Menu) Menu->Update();
     } else if (State == STATE_RACING) {
@@ -139,9 +143,8 @@ void TGameManager::SortOrder() {
         // Within one lap a car passes S, S + 1, ..., the last point, 0, ..., S - 1: an index below
         // S is further on than one at or above it.
         const bool Behind =
-            A->Laps < B->Laps ||
-            (A->Laps == B->Laps && A->RoadPoint < B->RoadPoint &&
-             (A->RoadPoint >= S || A->RoadPoint < 0 || B->RoadPoint <= S));
+            A->Laps < B->Laps || (A->Laps == B->Laps && A->RoadPoint < B->RoadPoint &&
+                                  (A->RoadPoint >= S || A->RoadPoint < 0 || B->RoadPoint <= S));
         if (Behind) std::swap(Order[size_t(J)], Order[size_t(J) + 1]);
     }
 }
@@ -149,7 +152,8 @@ void TGameManager::SortOrder() {
 void TGameManager::CarFinished(TBasicCar* Car) {
     if (RaceOver) return;
     size_t I = 0;
-    while (I < Cars.size() && Cars[I] != Car) ++I;
+    while (I < Cars.size() && Cars[I] != Car)
+        ++I;
     if (I != 0 || Cars.empty() || Car->Finished) return; // computer cars change nothing
     State = STATE_FINISHED;
     FinishPlace = Car->Place + 1;

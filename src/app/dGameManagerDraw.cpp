@@ -34,9 +34,11 @@ void TGameManager::Draw() {
     static const std::string ResultText = Win1251("Вы приехали ");
     static const std::string HintText = Win1251("Финишируйте хотя бы вторым, чтобы пройти дальше");
 
-    const bool RaceShown = State >= STATE_RACING || (State == STATE_MENU && Menu && Menu->Page == PAGE_MAIN);
+    const bool RaceShown =
+        State >= STATE_RACING || (State == STATE_MENU && Menu && Menu->Page == PAGE_MAIN);
     if (CarCount > 0 && RaceShown) {
-        for (TBasicCar* Car : Cars) Car->Draw();
+        for (TBasicCar* Car : Cars)
+            Car->Draw();
         Map->Draw();
         SetPixelSpace();
         if (State != STATE_FINISHED && Camera && Camera->Target && *Camera->Target) {

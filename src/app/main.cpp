@@ -56,13 +56,15 @@ int ParseCommandLine(int Argc, char** Argv, TEngineOptions& Options) {
         } else if (Arg == "--shots" && HasValue) {
             Options.SaveFrameFolder = Argv[++I];
             if (!ShotEveryGiven) Options.SaveFrameEveryMs = DEFAULT_SHOT_EVERY_MS;
-        } else if (Arg == "--shot-every" && HasValue && ParseMs(Argv[I + 1], Options.SaveFrameEveryMs)) {
+        } else if (Arg == "--shot-every" && HasValue &&
+                   ParseMs(Argv[I + 1], Options.SaveFrameEveryMs)) {
             ++I;
             ShotEveryGiven = true;
         } else if (Arg == "--quit-after" && HasValue && ParseMs(Argv[I + 1], Options.QuitAfterMs)) {
             ++I;
         } else {
-            std::fprintf(stderr, "marvolin: unknown or incomplete option %s\n%s", Arg.c_str(), USAGE);
+            std::fprintf(stderr, "marvolin: unknown or incomplete option %s\n%s", Arg.c_str(),
+                         USAGE);
             return EXIT_USAGE;
         }
     }

@@ -3,9 +3,11 @@
 // module may read them without linking the app. All start as zero / null / empty.
 //
 // Lifetimes:
-// - Engine services: set by UseEngine right after the engine starts (the main program, a test or the
+// - Engine services: set by UseEngine right after the engine starts (the main program, a test or
+// the
 //   simulator); valid until the engine is released, after the game's own teardown.
-// - Game objects and mesh tables: created by CreateObjects at start-up (in the order ParticleEngine,
+// - Game objects and mesh tables: created by CreateObjects at start-up (in the order
+// ParticleEngine,
 //   Console, Camera, Map, GameManager, Menu; the meshes first) and destroyed at shutdown. Tests
 //   create the ones they need and reset them to null when done.
 // - CarList: rebuilt by the race manager on every level load; its cars live until the next load.
@@ -58,8 +60,8 @@ inline TParticleEngine* ParticleEngine = nullptr;
 inline TMesh* CarMeshes[CAR_MODEL_COUNT] = {};
 inline TMesh* ObjectMeshes[OBJECT_KIND_COUNT] = {};
 
-inline int CountdownFont = 0; // "Arial" 20, the race countdown's digit
-inline float FrameAlpha = 0;  // fraction of the update interval since the latest update; unclamped
+inline int CountdownFont = 0;  // "Arial" 20, the race countdown's digit
+inline float FrameAlpha = 0;   // fraction of the update interval since the latest update; unclamped
 inline int LastUpdateTime = 0; // Engine->Time() at the end of the latest update callback, ms
 inline int FrameTime = 0;      // Engine->Time() at the start of the current render callback, ms
 inline int ShowFPS = 0;        // the frame rate is drawn when it is exactly 1

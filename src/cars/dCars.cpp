@@ -13,17 +13,17 @@ namespace {
 // The body: two masses of radius 12.5 whose discs would overlap at 50 apart, held 25 apart.
 constexpr float CAR_LENGTH = 50;
 constexpr float MASS_RADIUS = 12.5;
-constexpr float DEFAULT_MAX_SPEED = 14;       // per mass, world units per update
-constexpr float DEFAULT_STEER_STEP = 0.01;    // per steering command
+constexpr float DEFAULT_MAX_SPEED = 14;    // per mass, world units per update
+constexpr float DEFAULT_STEER_STEP = 0.01; // per steering command
 constexpr float DEFAULT_GRIP_DIVISOR = 5;
 constexpr float DEFAULT_MAX_STEER = 0.2;
-constexpr float DEFAULT_ACCEL = 0.5;          // world units per update, per throttle command
-constexpr int DISTANCE_RELAXATIONS = 4;       // wheelbase constraint passes per update
-constexpr double HANDBRAKE_GRIP_FACTOR = 3;   // the handbrake leaves a third of the grip
+constexpr float DEFAULT_ACCEL = 0.5;        // world units per update, per throttle command
+constexpr int DISTANCE_RELAXATIONS = 4;     // wheelbase constraint passes per update
+constexpr double HANDBRAKE_GRIP_FACTOR = 3; // the handbrake leaves a third of the grip
 
 // Collisions with the road edges.
-constexpr float EDGE_COARSE_REACH = 35;       // car centre to edge, world units
-constexpr int EDGE_PROBE_STEPS = 5;           // the probe walks the mass's motion in this many steps
+constexpr float EDGE_COARSE_REACH = 35; // car centre to edge, world units
+constexpr int EDGE_PROBE_STEPS = 5;     // the probe walks the mass's motion in this many steps
 constexpr double EDGE_PROBE_STEP_SHARE = 0.2; // of the mass's motion per probe step
 constexpr double EDGE_MIN_DEPTH = 0.7;        // the push Radius / depth is at most Radius / 0.7
 
@@ -32,8 +32,8 @@ constexpr float AI_DIST_FROM_CENTER = 0.3;
 constexpr float AI_TO_CENTER_KOEF = 0.01;
 constexpr float AI_MIN_TURN_DEG = 5;
 constexpr int32_t AI_CHECK_INTERVAL_MS = 1000;
-constexpr int32_t AI_STUCK_DIST = 200;        // world units between two checks
-constexpr float AI_STUCK_SPEED_SHARE = 8;     // stuck below MaxSpeed / 8
+constexpr int32_t AI_STUCK_DIST = 200;    // world units between two checks
+constexpr float AI_STUCK_SPEED_SHARE = 8; // stuck below MaxSpeed / 8
 
 struct TPersonality {
     float DistFromCenter, ToCenterKoef, MinTurn;
@@ -42,9 +42,13 @@ constexpr TPersonality PERSONALITIES[] = {
     {0.05, 0.1, 5}, {0.1, 0.1, 5}, {0.4, 0.2, 4}, {0.15, 0.1, 6}, {0.08, 0.15, 7}, {0.9, 0.6, 8},
 };
 
-const TRoadPoint& RoadPointAt(int32_t I) { return Map->Points[std::size_t(I)]; }
+const TRoadPoint& RoadPointAt(int32_t I) {
+    return Map->Points[std::size_t(I)];
+}
 
-int32_t NowMs() { return Engine ? Engine->Time() : 0; }
+int32_t NowMs() {
+    return Engine ? Engine->Time() : 0;
+}
 
 } // namespace
 
@@ -101,7 +105,7 @@ void TBasicCar::PlaceAt(const TVec3& Back, float X, float Y) {
     Masses[1].Pos = VecAdd(Pos, VecScale(Back, Radius));
     Masses[0].OldPos = Masses[0].Pos;
     Masses[1].OldPos = Masses[1].Pos;
-    Update(); // the driver's step too; settles Dir, Right and Angle
+    Update();          // the driver's step too; settles Dir, Right and Angle
     PrevAngle = Angle; // the first frames must not turn the car from 0
 }
 
@@ -139,7 +143,9 @@ void TBasicCar::Accelerate(int32_t D) {
     Push(Masses[1], VecScale(VecScale(Dir, float(D)), Accel)); // rear-wheel drive
 }
 
-void TBasicCar::ApplyHandbrake() { HandbrakeOn = true; }
+void TBasicCar::ApplyHandbrake() {
+    HandbrakeOn = true;
+}
 
 void TBasicCar::FindNearestPoint() {
     const int32_t N = Map->PointCount;
@@ -186,7 +192,8 @@ void TBasicCar::Move() {
     VerletStep(Masses[0]);
     VerletStep(Masses[1]);
     CollideWorld();
-    for (int I = 0; I < DISTANCE_RELAXATIONS; ++I) KeepDistance(Masses[0], Masses[1], Wheelbase);
+    for (int I = 0; I < DISTANCE_RELAXATIONS; ++I)
+        KeepDistance(Masses[0], Masses[1], Wheelbase);
 
     Pos = VecDiv(VecAdd(Masses[0].Pos, Masses[1].Pos), 2);
     Dir = VecNormalize(VecSub(Masses[0].Pos, Masses[1].Pos));
@@ -250,9 +257,11 @@ void TBasicCar::CollideWorld() {
     };
     const std::vector<TRoadEdge>& Edges = Map->Edges;
     if (Map->UseEdgeIndex) {
-        for (const int32_t I : Map->EdgesNear(Pos.x, Pos.y)) Collide(Edges[std::size_t(I)]);
+        for (const int32_t I : Map->EdgesNear(Pos.x, Pos.y))
+            Collide(Edges[std::size_t(I)]);
     } else {
-        for (const TRoadEdge& E : Edges) Collide(E);
+        for (const TRoadEdge& E : Edges)
+            Collide(E);
     }
 
     for (TBasicCar* Other : CarList)

@@ -14,8 +14,8 @@
 
 class TBasicCar {
 public:
-    TVec3 Pos;        // centre: the mean of the two masses
-    TVec3 PrevPos;    // Pos at the start of the latest update
+    TVec3 Pos;     // centre: the mean of the two masses
+    TVec3 PrevPos; // Pos at the start of the latest update
     float PrevAngle = 0;
     float Wheelbase = 0; // rest distance of the two masses
     float Speed = 0;     // mean speed of the masses after the limit; never negative
@@ -83,7 +83,7 @@ public:
     float Offset = 0; // signed distance from the centre line; positive right of the road
     float DistFromCenter = 0;
     float ToCenterKoef = 0;
-    float MinTurn = 0; // degrees
+    float MinTurn = 0;         // degrees
     int32_t LastCheckTime = 0; // ms
     int32_t CheckInterval = 0; // ms
     bool Reversing = false;

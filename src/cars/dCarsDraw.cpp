@@ -27,4 +27,6 @@ void DrawCarModel(int32_t Model, const TVec3& Pos, float HeadingDeg) {
     glPopMatrix();
 }
 
-void TAICar::Draw() { TBasicCar::Draw(); }
+void TAICar::Draw() {
+    TBasicCar::Draw();
+}

@@ -10,11 +10,17 @@ void VerletStep(TPointMass& M) {
     M.OldPos.z = 0;
 }
 
-void Push(TPointMass& M, const TVec3& V) { M.OldPos = VecSub(M.OldPos, V); }
+void Push(TPointMass& M, const TVec3& V) {
+    M.OldPos = VecSub(M.OldPos, V);
+}
 
-void SetMass(TPointMass& M, float Mass) { M.InvMass = 1 / Mass; }
+void SetMass(TPointMass& M, float Mass) {
+    M.InvMass = 1 / Mass;
+}
 
-float MassSpeed(const TPointMass& M) { return VecDist(M.Pos, M.OldPos); }
+float MassSpeed(const TPointMass& M) {
+    return VecDist(M.Pos, M.OldPos);
+}
 
 void LimitSpeed(TPointMass& M, float Max) {
     M.OldPos = VecSub(M.Pos, VecScale(VecNormalize(VecSub(M.Pos, M.OldPos)), Max));

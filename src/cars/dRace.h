@@ -16,11 +16,13 @@ constexpr int32_t STATE_RACING = 1;   // the countdown, then the race
 constexpr int32_t STATE_FINISHED = 2; // the player has finished; the result is shown
 
 // The map file of a level name: "map3" is data\maps\map3.map.
-inline std::string LevelFile(const std::string& Name) { return "data\\maps\\" + Name + ".map"; }
+inline std::string LevelFile(const std::string& Name) {
+    return "data\\maps\\" + Name + ".map";
+}
 
 class TRace {
 public:
-    int32_t CarCount = 0; // 0 until the first level is loaded, then 6
+    int32_t CarCount = 0;         // 0 until the first level is loaded, then 6
     std::vector<TBasicCar*> Cars; // [0] the player's car, [1..5] computer cars; owned
     int32_t State = STATE_MENU;
     int32_t LapCount = 0;

@@ -67,8 +67,9 @@ class TFonts {
 public:
     virtual ~TFonts() = default;
     // A font of the family (found through fontconfig; "Arial" is Liberation Sans, DejaVu Sans
-    // stands in for a family that does not open) at Size pixels per em (0 or less: 16; at most 128);
-    // returns its handle. Flags and Options are accepted and ignored. Font 0 is "Arial" at 16.
+    // stands in for a family that does not open) at Size pixels per em (0 or less: 16; at most
+    // 128); returns its handle. Flags and Options are accepted and ignored. Font 0 is "Arial"
+    // at 16.
     virtual int Create(const std::string& Family, int Size, int Flags, int Options) = 0;
 };
 
@@ -147,7 +148,7 @@ public:
     // blanks; text before the first of them is a comment). Each source carries its own #version.
     // Loading does not make the program current.
     virtual bool Load(const std::string& FileName, const std::string& Name) = 0;
-    virtual int Handle() = 0; // the program of the latest successful Load
+    virtual int Handle() = 0;   // the program of the latest successful Load
     virtual void Disable() = 0; // back to fixed-function drawing
 };
 

@@ -38,7 +38,9 @@ void THeadlessEngine::SetKeyDown(int Key, bool Down) {
         InputService.Held.erase(Key);
 }
 
-void THeadlessEngine::QueuePress(int Key, int Char) { InputService.Presses.emplace_back(Key, Char); }
+void THeadlessEngine::QueuePress(int Key, int Char) {
+    InputService.Presses.emplace_back(Key, Char);
+}
 
 void THeadlessEngine::SetCursor(int X, int Y) {
     InputService.MouseX = X;
@@ -90,7 +92,8 @@ int THeadlessEngine::TRenderService::TextWidth(int, const std::string& Text) {
 }
 
 int THeadlessEngine::TRenderService::FPS() {
-    while (!FrameTimes.empty() && FrameTimes.front() <= Owner->Clock - 1000) FrameTimes.pop_front();
+    while (!FrameTimes.empty() && FrameTimes.front() <= Owner->Clock - 1000)
+        FrameTimes.pop_front();
     return int(FrameTimes.size());
 }
 
@@ -137,4 +140,6 @@ bool THeadlessEngine::TShaderService::Load(const std::string& FileName, const st
     return true;
 }
 
-void THeadlessEngine::TShaderService::Disable() { GLRecordCall({"Shaders.Disable", {}, {}}); }
+void THeadlessEngine::TShaderService::Disable() {
+    GLRecordCall({"Shaders.Disable", {}, {}});
+}

@@ -54,7 +54,7 @@ public:
     };
     // Every texture handed out, indexed by handle - 1 (nothing is read from disk).
     std::vector<TTextureRecord> TextureLog;
-    std::vector<std::string> FontLog;  // family of each font made, by handle - 1
+    std::vector<std::string> FontLog;   // family of each font made, by handle - 1
     std::vector<std::string> ShaderLog; // file of each shader load asked for
 
     // Fixed width of one character in the headless fonts, pixels.

@@ -78,7 +78,8 @@ std::vector<uint8_t> ReadWholeFile(const std::string& Name) {
     if (fs::is_directory(Path, Error)) throw TFileError(Name + ": is a folder, not a file");
     std::ifstream In(Path, std::ios::binary);
     if (!In) throw TFileError(Name + ": cannot open the file");
-    std::vector<uint8_t> Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> Bytes((std::istreambuf_iterator<char>(In)),
+                               std::istreambuf_iterator<char>());
     if (In.bad()) throw TFileError(Name + ": cannot read the file");
     return Bytes;
 }

@@ -62,8 +62,7 @@ template <class... A> void Record(const char* Name, A... Args) {
     X(LightModelfv, void, (GLenum a, const GLfloat* b), (a, b))                                    \
     X(Lightfv, void, (GLenum a, GLenum b, const GLfloat* c), (a, b, c))                            \
     X(Materialfv, void, (GLenum a, GLenum b, const GLfloat* c), (a, b, c))                         \
-    X(ReadPixels, void,                                                                            \
-      (GLint a, GLint b, GLsizei c, GLsizei d, GLenum e, GLenum f, void* g),                       \
+    X(ReadPixels, void, (GLint a, GLint b, GLsizei c, GLsizei d, GLenum e, GLenum f, void* g),     \
       (a, b, c, d, e, f, g))                                                                       \
     X(GetError, GLenum, (), ())
 
@@ -100,11 +99,17 @@ void GLStartRecording() {
     Recording = true;
 }
 
-void GLStopRecording() { Recording = false; }
+void GLStopRecording() {
+    Recording = false;
+}
 
-const std::vector<TGLCall>& GLRecordedCalls() { return Calls; }
+const std::vector<TGLCall>& GLRecordedCalls() {
+    return Calls;
+}
 
-bool GLIsRecording() { return Recording; }
+bool GLIsRecording() {
+    return Recording;
+}
 
 void GLRecordCall(TGLCall Call) {
     if (Recording) Calls.push_back(std::move(Call));

@@ -66,8 +66,8 @@ void GLLoadStubs();
 
 // One recorded call: the function's name without the "gl" prefix and its numeric arguments
 // (pointers are recorded as 0). The headless engine's services record their drawing calls in the
-// same list ("Textures.Enable", "Render.TextOut" with its text, ...), so one list shows the order of
-// everything a piece of drawing code did.
+// same list ("Textures.Enable", "Render.TextOut" with its text, ...), so one list shows the order
+// of everything a piece of drawing code did.
 struct TGLCall {
     std::string Name;
     std::vector<double> Args;

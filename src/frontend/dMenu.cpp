@@ -13,7 +13,9 @@ namespace {
 const std::string BUTTON_FOLDER = "data\\textures\\buttons\\";
 const std::string CURSOR_FILE = "data\\textures\\cursor.tga";
 
-int LoadPicture(const std::string& FileName) { return Textures->Load(FileName, 0, 1, 0); }
+int LoadPicture(const std::string& FileName) {
+    return Textures->Load(FileName, 0, 1, 0);
+}
 
 // The first and the last choice of the car and the map; the arrows wrap around.
 constexpr int32_t FIRST_CAR = 0;
@@ -28,7 +30,9 @@ constexpr int MAIN_BUTTONS[] = {BUTTON_NEW_GAME, BUTTON_CONTINUE, BUTTON_ABOUT, 
 constexpr int CHOICE_BUTTONS[] = {BUTTON_LEFT, BUTTON_RIGHT, BUTTON_NEXT};
 constexpr int RACE_BUTTONS[] = {BUTTON_RACE_NEXT};
 
-std::string LevelName(int32_t Number) { return "map" + std::to_string(Number); }
+std::string LevelName(int32_t Number) {
+    return "map" + std::to_string(Number);
+}
 
 void ResumeRace() {
     GameManager->State = STATE_RACING;
@@ -54,19 +58,18 @@ std::span<const int> PageButtons(int32_t Page) {
 
 TMenu::TMenu() {
     // Each picture once, in this order; the two arrows and the two next buttons share theirs.
-    const char* const Pairs[][2] = {{"newgame.jpg", "newgameover.jpg"},
-                                    {"continue.jpg", "continueover.jpg"},
-                                    {"about.jpg", "aboutover.jpg"},
-                                    {"quit.jpg", "quitover.jpg"},
-                                    {"arr1.jpg", "arr2.jpg"},
-                                    {"next.jpg", "nextover.jpg"}};
+    const char* const Pairs[][2] = {
+        {"newgame.jpg", "newgameover.jpg"}, {"continue.jpg", "continueover.jpg"},
+        {"about.jpg", "aboutover.jpg"},     {"quit.jpg", "quitover.jpg"},
+        {"arr1.jpg", "arr2.jpg"},           {"next.jpg", "nextover.jpg"}};
     TButtonImages Loaded[6];
     for (int I = 0; I < 6; ++I) {
         Loaded[I].Normal = LoadPicture(BUTTON_FOLDER + Pairs[I][0]);
         Loaded[I].Over = LoadPicture(BUTTON_FOLDER + Pairs[I][1]);
     }
     CursorTexture = LoadPicture(CURSOR_FILE);
-    for (int I = BUTTON_NEW_GAME; I <= BUTTON_QUIT; ++I) Images[I] = Loaded[I];
+    for (int I = BUTTON_NEW_GAME; I <= BUTTON_QUIT; ++I)
+        Images[I] = Loaded[I];
     Images[BUTTON_LEFT] = Images[BUTTON_RIGHT] = Loaded[4];
     Images[BUTTON_NEXT] = Images[BUTTON_RACE_NEXT] = Loaded[5];
 
@@ -128,11 +131,17 @@ void TMenu::EscapePressed() {
     }
 }
 
-void NewGameClick() { Menu->Page = PAGE_CAR; }
+void NewGameClick() {
+    Menu->Page = PAGE_CAR;
+}
 
-void AboutClick() { Menu->Page = PAGE_ABOUT; }
+void AboutClick() {
+    Menu->Page = PAGE_ABOUT;
+}
 
-void QuitClick() { Engine->Quit(); }
+void QuitClick() {
+    Engine->Quit();
+}
 
 void ContinueClick() {
     if (GameManager->CarCount <= 0) return; // no race loaded yet

@@ -5,10 +5,14 @@
 #include <numbers>
 
 namespace {
-double Sqr(double X) { return X * X; }
+double Sqr(double X) {
+    return X * X;
+}
 } // namespace
 
-TVec3 Vec3(float X, float Y, float Z) { return {X, Y, Z}; }
+TVec3 Vec3(float X, float Y, float Z) {
+    return {X, Y, Z};
+}
 
 TVec3 VecAdd(const TVec3& A, const TVec3& B) {
     return {float(double(A.x) + B.x), float(double(A.y) + B.y), float(double(A.z) + B.z)};
@@ -37,7 +41,8 @@ TVec3 VecCross(const TVec3& A, const TVec3& B) {
 }
 
 float VecDist(const TVec3& A, const TVec3& B) {
-    return float(std::sqrt(Sqr(double(A.x) - B.x) + Sqr(double(A.y) - B.y) + Sqr(double(A.z) - B.z)));
+    return float(
+        std::sqrt(Sqr(double(A.x) - B.x) + Sqr(double(A.y) - B.y) + Sqr(double(A.z) - B.z)));
 }
 
 TVec3 VecNormalize(const TVec3& V) {
@@ -45,13 +50,17 @@ TVec3 VecNormalize(const TVec3& V) {
     return {V.x / L, V.y / L, V.z / L};
 }
 
-bool VecEqual(const TVec3& A, const TVec3& B) { return A.x == B.x && A.y == B.y && A.z == B.z; }
+bool VecEqual(const TVec3& A, const TVec3& B) {
+    return A.x == B.x && A.y == B.y && A.z == B.z;
+}
 
 bool VecIsFinite(const TVec3& V) {
     return std::isfinite(V.x) && std::isfinite(V.y) && std::isfinite(V.z);
 }
 
-TVec3 Perp2D(const TVec3& A, const TVec3& B) { return {A.y - B.y, B.x - A.x, 0}; }
+TVec3 Perp2D(const TVec3& A, const TVec3& B) {
+    return {A.y - B.y, B.x - A.x, 0};
+}
 
 float LineDist2D(const TVec3& A, const TVec3& B, const TVec3& P) {
     const double Len = std::sqrt(Sqr(double(B.x) - A.x) + Sqr(double(B.y) - A.y));

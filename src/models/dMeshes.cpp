@@ -11,9 +11,9 @@
 
 namespace {
 
-constexpr size_t MDL_FACE_BYTES = 12;    // three int32 indices
+constexpr size_t MDL_FACE_BYTES = 12;     // three int32 indices
 constexpr size_t MDL_TEX_COORD_BYTES = 8; // u, v
-constexpr size_t MDL_VECTOR_BYTES = 12;  // x, y, z
+constexpr size_t MDL_VECTOR_BYTES = 12;   // x, y, z
 
 // Reads a .mdl file front to back. Every fault is thrown as a TFileError naming the file, so a bad
 // model never reaches the game half-read.

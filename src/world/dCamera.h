@@ -24,8 +24,8 @@ public:
     // The view transformation on the model-view matrix (world/dCameraDraw.cpp).
     void ApplyView() const;
 
-    static constexpr int WHEEL_STEP = 40;   // height change per wheel step, world units
+    static constexpr int WHEEL_STEP = 40; // height change per wheel step, world units
     static constexpr float START_HEIGHT = 850;
-    static constexpr double LEAD_PER_SPEED = 7; // look-ahead per unit of speed (per update)
+    static constexpr double LEAD_PER_SPEED = 7;  // look-ahead per unit of speed (per update)
     static constexpr double LEAD_SMOOTHING = 15; // the lead closes 1/15 of its gap per update
 };

@@ -12,7 +12,7 @@ constexpr double DRAW_RANGE_SQR = 640000; // 800 units
 // The desk surface: a square this far each way from the camera, just behind the desk plane.
 constexpr float TABLE_HALF_SIZE = 500;
 constexpr float TABLE_DEPTH = 0.02;
-constexpr double TABLE_REPEATS = 2; // texture repeats across the square
+constexpr double TABLE_REPEATS = 2;        // texture repeats across the square
 constexpr double TABLE_TRAVEL_EXTRA = 500; // see DrawTable
 
 } // namespace

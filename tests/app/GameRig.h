@@ -43,10 +43,14 @@ inline TMapData RectangleTrack(int32_t LapCount, float HalfWidth = TRACK_HALF_WI
         P.HalfWidth = HalfWidth;
         Data.Points.push_back(P);
     };
-    for (int X = 200; X < 1400; X += 100) Add(float(X), 200);
-    for (int Y = 200; Y < 800; Y += 100) Add(1400, float(Y));
-    for (int X = 1400; X > 200; X -= 100) Add(float(X), 800);
-    for (int Y = 800; Y > 200; Y -= 100) Add(200, float(Y));
+    for (int X = 200; X < 1400; X += 100)
+        Add(float(X), 200);
+    for (int Y = 200; Y < 800; Y += 100)
+        Add(1400, float(Y));
+    for (int X = 1400; X > 200; X -= 100)
+        Add(float(X), 800);
+    for (int Y = 800; Y > 200; Y -= 100)
+        Add(200, float(Y));
     TDeskObject Stapler;
     Stapler.Pos = Vec3(800, 500, 0);
     Stapler.Kind = 4;
@@ -101,7 +105,8 @@ protected:
         E.StepUpdate();
     }
     void Ticks(int Count) {
-        for (int I = 0; I < Count; ++I) Tick();
+        for (int I = 0; I < Count; ++I)
+            Tick();
     }
     void Press(int Key) {
         E.QueuePress(Key);
@@ -122,7 +127,8 @@ protected:
     // Loads a level and runs the countdown out, one update every 25 ms.
     void StartRace(const std::string& Name) {
         ASSERT_TRUE(Race().LoadLevel(Name));
-        for (int I = 0; I < 200 && !Race().Started; ++I) Tick();
+        for (int I = 0; I < 200 && !Race().Started; ++I)
+            Tick();
         ASSERT_TRUE(Race().Started);
     }
 

@@ -23,11 +23,11 @@ protected:
         Triangle.Faces = {{{0, 1, 2}}};
         Triangle.TexCoords = {{0, 0}, {1, 0}, {0, 1}};
         Triangle.FaceTexCoords = {{{0, 1, 2}}};
-        for (const char* Name : {"player", "jeep", "supra", "izmeritel", "cap", "calendar",
-                                 "telephone", "stepler", "skrepka_st", "skrepka", "cigaret", "pen",
-                                 "podstavka", "cigaret_box", "papka", "nojnici", "monitor",
-                                 "rooler", "eracer", "book", "disc", "paper", "paper_m", "cube",
-                                 "flag"})
+        for (const char* Name :
+             {"player",  "jeep",       "supra",   "izmeritel", "cap",    "calendar",  "telephone",
+              "stepler", "skrepka_st", "skrepka", "cigaret",   "pen",    "podstavka", "cigaret_box",
+              "papka",   "nojnici",    "monitor", "rooler",    "eracer", "book",      "disc",
+              "paper",   "paper_m",    "cube",    "flag"})
             WriteBytes(Dir / "data" / "meshes" / (std::string(Name) + ".mdl"),
                        SerializeMdl(Triangle));
     }
@@ -58,7 +58,8 @@ TEST_F(Assets, CarModelsGetTheirTexturesInIndexOrder) {
 TEST_F(Assets, DeskObjectModelsLeaveKind21EmptyAndShareThePaperTexture) {
     WriteModels();
     LoadAssets();
-    for (int I = 0; I < OBJECT_KIND_COUNT; ++I) ASSERT_NE(ObjectMeshes[I], nullptr) << I;
+    for (int I = 0; I < OBJECT_KIND_COUNT; ++I)
+        ASSERT_NE(ObjectMeshes[I], nullptr) << I;
     EXPECT_EQ(ObjectMeshes[EMPTY_OBJECT_KIND]->VertexCount, 0);
     EXPECT_EQ(ObjectMeshes[EMPTY_OBJECT_KIND]->Texture, 0);
     EXPECT_FALSE(ObjectMeshes[EMPTY_OBJECT_KIND]->Textured);
@@ -89,8 +90,10 @@ TEST_F(Assets, FreeAssetsEmptiesBothTables) {
     WriteModels();
     LoadAssets();
     FreeAssets();
-    for (TMesh* Mesh : CarMeshes) EXPECT_EQ(Mesh, nullptr);
-    for (TMesh* Mesh : ObjectMeshes) EXPECT_EQ(Mesh, nullptr);
+    for (TMesh* Mesh : CarMeshes)
+        EXPECT_EQ(Mesh, nullptr);
+    for (TMesh* Mesh : ObjectMeshes)
+        EXPECT_EQ(Mesh, nullptr);
 }
 
 // --- The game objects --------------------------------------------------------------------------
@@ -107,8 +110,9 @@ TEST_F(GameObjects, AreCreatedParticlesConsoleCameraMapCommandsRaceManagerMenu) 
     EXPECT_LT(Blur, ConsoleBack);
     EXPECT_LT(ConsoleBack, Road);
     EXPECT_LT(Road, FirstButton);
-    const bool Registered = std::any_of(Console->Procs.begin(), Console->Procs.end(),
-                                        [](const TProcRegistry& P) { return P.Name == "LoadLevel"; });
+    const bool Registered =
+        std::any_of(Console->Procs.begin(), Console->Procs.end(),
+                    [](const TProcRegistry& P) { return P.Name == "LoadLevel"; });
     EXPECT_TRUE(Registered);
     EXPECT_NE(GameManager, nullptr);
     EXPECT_NE(Menu, nullptr);
@@ -213,8 +217,7 @@ TEST_F(RenderCallback, FrameRateIsDrawnOnlyWhenShowFPSIsExactlyOne) {
     auto FpsTexts = [this]() {
         int N = 0;
         for (const TGLCall& C : Frame())
-            N += C.Name == "Render.TextOut" && C.Args[0] == 0 && C.Args[1] == 10 &&
-                 C.Args[2] == 10;
+            N += C.Name == "Render.TextOut" && C.Args[0] == 0 && C.Args[1] == 10 && C.Args[2] == 10;
         return N;
     };
     for (int Value : {0, 2, -1, 100}) {
@@ -232,7 +235,8 @@ TEST_F(RenderCallback, FrameSetsTheViewThenTheOverlayInOrder) {
     Tick();
     const std::vector<TGLCall> Calls = Frame();
     std::vector<std::string> Names;
-    for (const TGLCall& C : Calls) Names.push_back(C.Name);
+    for (const TGLCall& C : Calls)
+        Names.push_back(C.Name);
     ASSERT_GE(Calls.size(), 6u);
     EXPECT_EQ(Calls[0].Name, "Render.Clear");
     EXPECT_EQ(Calls[0].Args, (std::vector<double>{1, 1, 0}));
@@ -287,8 +291,8 @@ TEST(FixedGLState, SevenCallsInOrder) {
     GLStopRecording();
     const std::vector<TGLCall>& Calls = GLRecordedCalls();
     const std::vector<std::pair<std::string, double>> Expected = {
-        {"Enable", GL_LIGHTING},     {"Enable", GL_LIGHT0},     {"Enable", GL_DEPTH_TEST},
-        {"CullFace", GL_BACK},       {"Disable", GL_CULL_FACE}, {"ShadeModel", GL_SMOOTH},
+        {"Enable", GL_LIGHTING}, {"Enable", GL_LIGHT0},     {"Enable", GL_DEPTH_TEST},
+        {"CullFace", GL_BACK},   {"Disable", GL_CULL_FACE}, {"ShadeModel", GL_SMOOTH},
         {"Enable", GL_NORMALIZE}};
     ASSERT_EQ(Calls.size(), Expected.size());
     for (size_t I = 0; I < Expected.size(); ++I) {

@@ -37,7 +37,8 @@ TEST_F(RaceManager, LoadLevelStartsTheCountdownWithSixCarsAndAnnouncesTheMap) {
     EXPECT_EQ(R.CarCount, 6);
     ASSERT_EQ(R.Cars.size(), 6u);
     EXPECT_NE(dynamic_cast<TPlayerCar*>(R.Cars[0]), nullptr);
-    for (int I = 1; I < 6; ++I) EXPECT_NE(dynamic_cast<TAICar*>(R.Cars[size_t(I)]), nullptr);
+    for (int I = 1; I < 6; ++I)
+        EXPECT_NE(dynamic_cast<TAICar*>(R.Cars[size_t(I)]), nullptr);
     EXPECT_EQ(R.LapCount, 2);
     EXPECT_FALSE(R.Started);
     EXPECT_FALSE(R.RaceOver);
@@ -217,9 +218,11 @@ TEST_F(RaceManager, CountdownStepsOnlyAfterStrictlyMoreThanASecond) {
 TEST_F(RaceManager, CarsStandStillDuringTheCountdownAndMoveAfterIt) {
     LoadAt("map1");
     std::vector<TVec3> Grid;
-    for (TBasicCar* Car : Race().Cars) Grid.push_back(Car->Pos);
+    for (TBasicCar* Car : Race().Cars)
+        Grid.push_back(Car->Pos);
     E.SetKeyDown('W', true);
-    for (int Ms = LOAD_TIME_MS; Ms < LOAD_TIME_MS + 3000; Ms += MS_PER_UPDATE) UpdateAt(Ms);
+    for (int Ms = LOAD_TIME_MS; Ms < LOAD_TIME_MS + 3000; Ms += MS_PER_UPDATE)
+        UpdateAt(Ms);
     ASSERT_FALSE(Race().Started);
     for (size_t I = 0; I < Grid.size(); ++I) {
         EXPECT_EQ(Race().Cars[I]->Pos.x, Grid[I].x) << "car " << I;
@@ -227,7 +230,8 @@ TEST_F(RaceManager, CarsStandStillDuringTheCountdownAndMoveAfterIt) {
     }
     Ticks(10);
     ASSERT_TRUE(Race().Started);
-    for (size_t I = 0; I < Grid.size(); ++I) EXPECT_GT(Race().Cars[I]->Pos.x, Grid[I].x) << I;
+    for (size_t I = 0; I < Grid.size(); ++I)
+        EXPECT_GT(Race().Cars[I]->Pos.x, Grid[I].x) << I;
 }
 
 TEST_F(RaceManager, EscapePausesTheCountdownWhoseClockKeepsRunning) {
@@ -239,7 +243,8 @@ TEST_F(RaceManager, EscapePausesTheCountdownWhoseClockKeepsRunning) {
     E.StepUpdate();
     EXPECT_EQ(Race().State, 0);
     EXPECT_EQ(Menu->Page, PAGE_MAIN);
-    for (int Ms = LOAD_TIME_MS + 1200; Ms < LOAD_TIME_MS + 5000; Ms += MS_PER_UPDATE) UpdateAt(Ms);
+    for (int Ms = LOAD_TIME_MS + 1200; Ms < LOAD_TIME_MS + 5000; Ms += MS_PER_UPDATE)
+        UpdateAt(Ms);
     EXPECT_EQ(Race().Countdown, 2) << "nothing of a paused race is updated";
     // Escape on the main page resumes; the step overdue during the pause comes at once.
     E.SetTime(LOAD_TIME_MS + 5000);
@@ -268,7 +273,8 @@ TEST_F(RaceManager, PlayerDrivingOverTheLastLapFinishesWithItsPlace) {
     TBasicCar& Player = *Race().Cars[0];
     Player.Laps = Race().LapCount; // as if the laps were done: the next road point ends the race
     E.SetKeyDown('W', true);
-    for (int I = 0; I < 400 && Race().State == 1; ++I) Tick();
+    for (int I = 0; I < 400 && Race().State == 1; ++I)
+        Tick();
     ASSERT_EQ(Race().State, 2);
     EXPECT_TRUE(Race().RaceOver);
     EXPECT_TRUE(Player.Finished);
@@ -319,9 +325,11 @@ TEST_F(RaceManager, PlayerThirdSeesTheHintAndRacesTheSameLevelAgain) {
 
 TEST_F(RaceManager, ComputerCarsFinishingFirstChangeNothing) {
     StartRace("map1");
-    for (int I = 1; I < 6; ++I) Race().Cars[size_t(I)]->Laps = Race().LapCount;
+    for (int I = 1; I < 6; ++I)
+        Race().Cars[size_t(I)]->Laps = Race().LapCount;
     Ticks(120);
-    for (int I = 1; I < 6; ++I) EXPECT_TRUE(Race().Cars[size_t(I)]->Finished) << "car " << I;
+    for (int I = 1; I < 6; ++I)
+        EXPECT_TRUE(Race().Cars[size_t(I)]->Finished) << "car " << I;
     EXPECT_EQ(Race().State, 1);
     EXPECT_FALSE(Race().RaceOver);
     EXPECT_EQ(Race().FinishPlace, 0);

@@ -32,13 +32,18 @@ std::atomic<long> AllocationCount{0};
     if (void* P = std::malloc(Size ? Size : 1)) return P;
     throw std::bad_alloc();
 }
-[[gnu::noinline]] void operator delete(void* P) noexcept { std::free(P); }
-[[gnu::noinline]] void operator delete(void* P, std::size_t) noexcept { std::free(P); }
+[[gnu::noinline]] void operator delete(void* P) noexcept {
+    std::free(P);
+}
+[[gnu::noinline]] void operator delete(void* P, std::size_t) noexcept {
+    std::free(P);
+}
 
 namespace {
 
 constexpr float TOLERANCE = 1e-4f;
-// The contact distance comes from the law of cosines in floats, a few thousandths off the exact one.
+// The contact distance comes from the law of cosines in floats, a few thousandths off the exact
+// one.
 constexpr float PROBE_TOLERANCE = 1e-2f;
 
 // The race as the cars see it: the lap count, the running order, and a record of every finish.
@@ -53,10 +58,12 @@ public:
     TTestRace() { FinishCalls.reserve(1024); } // room enough: recording must not allocate
     bool LoadLevel(const std::string&) override { return false; }
     void CarFinished(TBasicCar* Car) override {
-        if (FinishCalls.size() < FinishCalls.capacity()) FinishCalls.push_back({Car, Car->Finished});
+        if (FinishCalls.size() < FinishCalls.capacity())
+            FinishCalls.push_back({Car, Car->Finished});
     }
     void Update() override {
-        for (TBasicCar* Car : Cars) Car->Update();
+        for (TBasicCar* Car : Cars)
+            Car->Update();
     }
     void Draw() override {}
 };
@@ -98,7 +105,8 @@ protected:
     // A closed road through the centre points, built the way a loaded track is.
     void BuildRoad(const std::vector<TVec3>& Centre, float HalfWidth, int32_t Start, int32_t Laps) {
         Map->Points.clear();
-        for (const TVec3& P : Centre) Map->Points.push_back(TRoadPoint{P, {}, HalfWidth});
+        for (const TVec3& P : Centre)
+            Map->Points.push_back(TRoadPoint{P, {}, HalfWidth});
         Map->Points.push_back(Map->Points[0]);
         Map->PointCount = int32_t(Map->Points.size());
         Map->StartPoint = Start;
@@ -142,7 +150,8 @@ protected:
             if (I > 0) Race.Cars[size_t(I)]->SetPersonality(I - 1);
             Race.Cars[size_t(I)]->Model = I;
         }
-        for (TBasicCar* Car : Race.Cars) Car->ApplyModelPreset(Car->Model);
+        for (TBasicCar* Car : Race.Cars)
+            Car->ApplyModelPreset(Car->Model);
     }
 
     void StepRace() {
@@ -152,11 +161,14 @@ protected:
 
     void Hold(std::initializer_list<int> Keys) {
         TheEngine.ReleaseAllKeys();
-        for (int Key : Keys) TheEngine.SetKeyDown(Key, true);
+        for (int Key : Keys)
+            TheEngine.SetKeyDown(Key, true);
     }
 };
 
-TVec3 Velocity(const TPointMass& M) { return VecSub(M.Pos, M.OldPos); }
+TVec3 Velocity(const TPointMass& M) {
+    return VecSub(M.Pos, M.OldPos);
+}
 
 // Both masses at rest at the given places, and Pos between them, without running an update.
 void Pose(TBasicCar& Car, const TVec3& Front, const TVec3& Rear) {
@@ -171,10 +183,11 @@ bool OnRoad(const TVec3& P, float Margin) {
         const TRoadPoint& A = Map->Points[size_t(K)];
         const TRoadPoint& B = Map->Points[size_t(K) + 1];
         const double Dx = double(B.Pos.x) - A.Pos.x, Dy = double(B.Pos.y) - A.Pos.y;
-        const double T = std::clamp(((P.x - A.Pos.x) * Dx + (P.y - A.Pos.y) * Dy) /
-                                        (Dx * Dx + Dy * Dy), 0.0, 1.0);
+        const double T = std::clamp(
+            ((P.x - A.Pos.x) * Dx + (P.y - A.Pos.y) * Dy) / (Dx * Dx + Dy * Dy), 0.0, 1.0);
         const double Ex = A.Pos.x + T * Dx - P.x, Ey = A.Pos.y + T * Dy - P.y;
-        if (std::sqrt(Ex * Ex + Ey * Ey) <= std::max(A.HalfWidth, B.HalfWidth) + Margin) return true;
+        if (std::sqrt(Ex * Ex + Ey * Ey) <= std::max(A.HalfWidth, B.HalfWidth) + Margin)
+            return true;
     }
     return false;
 }
@@ -212,7 +225,8 @@ TEST_F(CarTest, CarWithoutCommandsStaysWherePlaced) {
     TPlayerCar& Car = AddCar<TPlayerCar>();
     const TVec3 Back = Vec3(0, -1, 0);
     Car.PlaceAt(Back, 100, 200);
-    for (int I = 0; I < 50; ++I) Car.Update();
+    for (int I = 0; I < 50; ++I)
+        Car.Update();
     EXPECT_EQ(Car.Speed, 0);
     EXPECT_EQ(Car.Pos.x, 100);
     EXPECT_EQ(Car.Pos.y, 200);
@@ -282,11 +296,13 @@ TEST_F(CarTest, OnePushRollsOnWithoutFriction) {
     EXPECT_EQ(Velocity(Car.Masses[0]).x, 0);
     Car.Update();
     EXPECT_GT(Car.Masses[0].Pos.x, 12.5f); // the relaxations pull the front along
-    for (int I = 0; I < 400; ++I) Car.Update();
+    for (int I = 0; I < 400; ++I)
+        Car.Update();
     // The push is shared between the two masses and nothing takes it away.
     EXPECT_NEAR(Car.Speed, 0.25f, TOLERANCE);
     const float X = Car.Pos.x;
-    for (int I = 0; I < 400; ++I) Car.Update();
+    for (int I = 0; I < 400; ++I)
+        Car.Update();
     EXPECT_NEAR(Car.Pos.x - X, 100, 0.01);
     EXPECT_NEAR(Car.Pos.y, 0, TOLERANCE);
 }
@@ -411,7 +427,9 @@ TEST_F(CarTest, LapGainedAndLostAtTheStartLine) {
     TPlayerCar& Car = AddCar<TPlayerCar>();
     const TVec3 Back = Vec3(0, -1, 0);
     const int32_t Last = int32_t(Centre.size()) - 1; // the last point before the start
-    auto VisitPoint = [&](int32_t I) { Car.PlaceAt(Back, Centre[size_t(I)].x, Centre[size_t(I)].y); };
+    auto VisitPoint = [&](int32_t I) {
+        Car.PlaceAt(Back, Centre[size_t(I)].x, Centre[size_t(I)].y);
+    };
     VisitPoint(1);
     VisitPoint(Last);
     EXPECT_EQ(Car.Laps, 0);
@@ -440,7 +458,8 @@ TEST_F(CarTest, FinishIsReportedThroughTheWholeNextLap) {
     BuildRoad(Centre, 50, Start, 1);
     TPlayerCar& Car = AddCar<TPlayerCar>();
     auto VisitPoint = [&](size_t I) { Car.PlaceAt(Vec3(0, -1, 0), Centre[I].x, Centre[I].y); };
-    for (size_t I = 1; I <= size_t(Start); ++I) VisitPoint(I);
+    for (size_t I = 1; I <= size_t(Start); ++I)
+        VisitPoint(I);
     ASSERT_EQ(Car.Laps, 1);
     ASSERT_EQ(Race.FinishCalls.size(), 1u);
     EXPECT_FALSE(Race.FinishCalls[0].WasFinished);
@@ -494,8 +513,10 @@ TEST_F(EdgeTest, FastMassIsCaughtBeforeItsCentreCrossesTheEdge) {
     Push(Car.Masses[1], Vec3(0, 14, 0));
     Car.Update();
     // Unchecked, both centres would end at y = 4, beyond the line. The probe pushes them back.
-    for (const TPointMass& M : Car.Masses) EXPECT_LT(M.Pos.y, -5);
-    for (int I = 0; I < 20; ++I) Car.Update();
+    for (const TPointMass& M : Car.Masses)
+        EXPECT_LT(M.Pos.y, -5);
+    for (int I = 0; I < 20; ++I)
+        Car.Update();
     EXPECT_LT(VecSub(Car.Masses[0].Pos, Car.Masses[0].OldPos).y, 0); // bounced back into the road
     EXPECT_LT(Car.Masses[0].Pos.y, -12.5f);
 }
@@ -584,9 +605,11 @@ TEST_F(CarTest, OverlappingCarsSeparate) {
     TPlayerCar& B = AddCar<TPlayerCar>();
     A.PlaceAt(Vec3(-1, 0, 0), 0, 0);
     B.PlaceAt(Vec3(-1, 0, 0), 5, 8);
-    for (int I = 0; I < 100; ++I) StepRace();
+    for (int I = 0; I < 100; ++I)
+        StepRace();
     for (const TPointMass& I : A.Masses)
-        for (const TPointMass& J : B.Masses) EXPECT_GE(VecDist(I.Pos, J.Pos), 24.9f);
+        for (const TPointMass& J : B.Masses)
+            EXPECT_GE(VecDist(I.Pos, J.Pos), 24.9f);
     EXPECT_NEAR(VecDist(A.Masses[0].Pos, A.Masses[1].Pos), 25, 0.01);
 }
 
@@ -624,7 +647,8 @@ TEST_F(CarTest, HoldingASteersRightToTheLimitAndReleasingStraightens) {
     TPlayerCar& Car = AddCar<TPlayerCar>();
     Car.PlaceAt(Vec3(-1, 0, 0), 0, 0);
     Hold({'A'});
-    for (int I = 0; I < 30; ++I) Car.Update();
+    for (int I = 0; I < 30; ++I)
+        Car.Update();
     EXPECT_EQ(Car.Steer, -Car.MaxSteer);
     Hold({});
     Car.Update();
@@ -657,7 +681,8 @@ TEST_F(CarTest, KeysAreIgnoredOnceFinished) {
     Car.PlaceAt(Vec3(-1, 0, 0), 0, 0);
     Car.Finished = true;
     Hold({'W', 'D'});
-    for (int I = 0; I < 10; ++I) Car.Update();
+    for (int I = 0; I < 10; ++I)
+        Car.Update();
     EXPECT_EQ(Car.Speed, 0);
     EXPECT_EQ(Car.Steer, 0);
 }
@@ -781,7 +806,8 @@ TEST_F(DriverTest, StuckCarBacksUpForOneInterval) {
     Car.PlaceAt(Vec3(-1, 0, 0), 600, 0);
     Car.Accel = 0; // held in place: slow and not moving
     auto RunUntil = [&](int Ms) {
-        while (TheEngine.Time() < Ms) StepRace();
+        while (TheEngine.Time() < Ms)
+            StepRace();
     };
     // The first check compares with where the car was created, the origin, 600 away: not stuck.
     RunUntil(1000);
@@ -822,7 +848,8 @@ TEST_F(DriverTest, FinishedDriverCoasts) {
     TAICar Car;
     Car.PlaceAt(Vec3(-1, 0, 0), 600, 0);
     Car.Finished = true;
-    for (int I = 0; I < 10; ++I) Car.Update();
+    for (int I = 0; I < 10; ++I)
+        Car.Update();
     EXPECT_EQ(Car.Speed, 0);
 }
 
@@ -887,7 +914,8 @@ protected:
     void StartSixCars() {
         TheEngine.SetTime(0);
         AddCar<TPlayerCar>();
-        for (int I = 1; I < 6; ++I) AddCar<TAICar>();
+        for (int I = 1; I < 6; ++I)
+            AddCar<TAICar>();
         LineUp();
     }
 };
@@ -960,7 +988,8 @@ std::vector<uint32_t> StateBits(const TBasicCar& Car) {
     V(Car.Dir), V(Car.Right), F(Car.SteerStep), F(Car.GripDivisor), F(Car.MaxSteer), F(Car.Angle);
     F(Car.Accel), I(Car.Steered), I(Car.HandbrakeOn), I(Car.Model), I(Car.PrevPoint);
     I(Car.LastPoint), I(Car.Finished), I(Car.RoadPoint);
-    for (const TPointMass& M : Car.Masses) V(M.Pos), V(M.OldPos), F(M.InvMass);
+    for (const TPointMass& M : Car.Masses)
+        V(M.Pos), V(M.OldPos), F(M.InvMass);
     V(Car.GripDir[0]), V(Car.GripDir[1]), F(Car.Radius), F(Car.Steer), I(Car.Laps), I(Car.Place);
     if (const auto* AI = dynamic_cast<const TAICar*>(&Car)) {
         V(AI->AheadDir), F(AI->Offset), F(AI->DistFromCenter), F(AI->ToCenterKoef);
@@ -1019,13 +1048,14 @@ TEST_F(RaceTest, EdgeIndexGivesTheSameRaceAsEveryEdge) {
 TEST_F(RaceTest, RacingAllocatesNothing) {
     BuildRoad(Oval(64, 1200, 700), 60, 0, 3);
     StartSixCars();
-    for (int U = 0; U < 50; ++U) StepRace();
+    for (int U = 0; U < 50; ++U)
+        StepRace();
     const long Before = AllocationCount;
     for (int U = 0; U < 3000; ++U) {
         Hold({}); // releasing keys allocates nothing
         StepRace();
     }
     EXPECT_EQ(AllocationCount - Before, 0);
-    for (TBasicCar* Car : Race.Cars) EXPECT_GE(Car->Laps, 0);
+    for (TBasicCar* Car : Race.Cars)
+        EXPECT_GE(Car->Laps, 0);
 }
-

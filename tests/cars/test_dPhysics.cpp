@@ -25,11 +25,13 @@ void ExpectVecEq(const TVec3& V, float X, float Y, float Z) {
 
 TEST(VerletStep, KeepsVelocityWithoutDamping) {
     TPointMass Rest = MassAt(3, 4, 3, 4);
-    for (int I = 0; I < 100; ++I) VerletStep(Rest);
+    for (int I = 0; I < 100; ++I)
+        VerletStep(Rest);
     ExpectVecEq(Rest.Pos, 3, 4, 0);
 
     TPointMass Moving = MassAt(1, 0, 0, 0);
-    for (int I = 0; I < 10; ++I) VerletStep(Moving);
+    for (int I = 0; I < 10; ++I)
+        VerletStep(Moving);
     ExpectVecEq(Moving.Pos, 11, 0, 0);
     ExpectVecEq(Moving.OldPos, 10, 0, 0);
 }
@@ -82,7 +84,8 @@ TEST(KeepDistance, MovesEachMassByAQuarterOfTheError) {
     ExpectVecEq(B.Pos, 28.75, 0, 0);
     ExpectVecEq(A.OldPos, 0, 0, 0); // the correction becomes velocity
     ExpectVecEq(B.OldPos, 30, 0, 0);
-    for (int I = 0; I < 3; ++I) KeepDistance(A, B, 25);
+    for (int I = 0; I < 3; ++I)
+        KeepDistance(A, B, 25);
     EXPECT_EQ(VecDist(A.Pos, B.Pos), 25.3125f); // (1/2)^4 of the error is left
 }
 

@@ -40,12 +40,14 @@ public:
     void MakeCars() {
         DropCars();
         Cars.push_back(new TPlayerCar());
-        for (int I = 1; I < 6; ++I) Cars.push_back(new TAICar());
+        for (int I = 1; I < 6; ++I)
+            Cars.push_back(new TAICar());
         CarCount = 6;
         Order = Cars;
     }
     void DropCars() {
-        for (TBasicCar* Car : Cars) delete Car;
+        for (TBasicCar* Car : Cars)
+            delete Car;
         Cars.clear();
         Order.clear();
         CarCount = 0;
@@ -71,7 +73,8 @@ protected:
             std::ofstream("data/maps/map" + std::to_string(L) + ".map") << "x";
 
         UseEngine(&E);
-        for (int I = 0; I < CAR_MODEL_COUNT; ++I) CarMeshes[I] = new TNotedMesh(I);
+        for (int I = 0; I < CAR_MODEL_COUNT; ++I)
+            CarMeshes[I] = new TNotedMesh(I);
         GameManager = &Race;
         Menu = new TMenu();
     }
@@ -131,13 +134,22 @@ constexpr int RACE_NEXT[] = {525, 450};
 
 TEST_F(MenuTest, LoadsEachPictureOnceInItsOrderAndSharesThePairs) {
     const std::string B = "data\\textures\\buttons\\";
-    const std::vector<std::string> Expected = {
-        B + "newgame.jpg",  B + "newgameover.jpg", B + "continue.jpg", B + "continueover.jpg",
-        B + "about.jpg",    B + "aboutover.jpg",   B + "quit.jpg",     B + "quitover.jpg",
-        B + "arr1.jpg",     B + "arr2.jpg",        B + "next.jpg",     B + "nextover.jpg",
-        "data\\textures\\cursor.tga"};
+    const std::vector<std::string> Expected = {B + "newgame.jpg",
+                                               B + "newgameover.jpg",
+                                               B + "continue.jpg",
+                                               B + "continueover.jpg",
+                                               B + "about.jpg",
+                                               B + "aboutover.jpg",
+                                               B + "quit.jpg",
+                                               B + "quitover.jpg",
+                                               B + "arr1.jpg",
+                                               B + "arr2.jpg",
+                                               B + "next.jpg",
+                                               B + "nextover.jpg",
+                                               "data\\textures\\cursor.tga"};
     ASSERT_EQ(E.TextureLog.size(), Expected.size());
-    for (size_t I = 0; I < Expected.size(); ++I) EXPECT_EQ(E.TextureLog[I].Name, Expected[I]);
+    for (size_t I = 0; I < Expected.size(); ++I)
+        EXPECT_EQ(E.TextureLog[I].Name, Expected[I]);
     EXPECT_EQ(Menu->Images[0].Normal, 1);
     EXPECT_EQ(Menu->Images[0].Over, 2);
     EXPECT_EQ(Menu->Images[3].Over, 8);
@@ -199,23 +211,27 @@ TEST_F(MenuTest, MainPageButtonsLeadToTheirPages) {
 
 TEST_F(MenuTest, ButtonsOfOtherPagesAreInactive) {
     // The arrows and next on the main page.
-    for (const int* B : {LEFT, RIGHT, NEXT, RACE_NEXT}) Click(B[0], B[1]);
+    for (const int* B : {LEFT, RIGHT, NEXT, RACE_NEXT})
+        Click(B[0], B[1]);
     EXPECT_EQ(Menu->Page, PAGE_MAIN);
     EXPECT_EQ(Menu->SelectedCar, 0);
     EXPECT_TRUE(Race.Loaded.empty());
     // The main page's buttons on the car page.
     Menu->Page = PAGE_CAR;
-    for (const int* B : {NEW_GAME, CONTINUE, ABOUT, QUIT, RACE_NEXT}) Click(B[0], B[1]);
+    for (const int* B : {NEW_GAME, CONTINUE, ABOUT, QUIT, RACE_NEXT})
+        Click(B[0], B[1]);
     EXPECT_EQ(Menu->Page, PAGE_CAR);
     EXPECT_FALSE(E.QuitRequested);
     // Nothing acts on the about page.
     Menu->Page = PAGE_ABOUT;
-    for (const int* B : {NEW_GAME, QUIT, LEFT, RIGHT, NEXT, RACE_NEXT}) Click(B[0], B[1]);
+    for (const int* B : {NEW_GAME, QUIT, LEFT, RIGHT, NEXT, RACE_NEXT})
+        Click(B[0], B[1]);
     EXPECT_EQ(Menu->Page, PAGE_ABOUT);
     EXPECT_FALSE(E.QuitRequested);
     // Only the result's next button acts on the race page.
     Menu->Page = PAGE_RACE;
-    for (const int* B : {NEW_GAME, QUIT, LEFT, RIGHT, NEXT}) Click(B[0], B[1]);
+    for (const int* B : {NEW_GAME, QUIT, LEFT, RIGHT, NEXT})
+        Click(B[0], B[1]);
     EXPECT_EQ(Menu->Page, PAGE_RACE);
     EXPECT_TRUE(Race.Loaded.empty());
     EXPECT_FALSE(E.QuitRequested);
@@ -227,7 +243,8 @@ TEST_F(MenuTest, CarChoiceWrapsAroundBothWays) {
     EXPECT_EQ(Menu->SelectedCar, 5);
     Click(RIGHT[0], RIGHT[1]);
     EXPECT_EQ(Menu->SelectedCar, 0);
-    for (int I = 0; I < 5; ++I) Click(RIGHT[0], RIGHT[1]);
+    for (int I = 0; I < 5; ++I)
+        Click(RIGHT[0], RIGHT[1]);
     EXPECT_EQ(Menu->SelectedCar, 5);
     Click(RIGHT[0], RIGHT[1]);
     EXPECT_EQ(Menu->SelectedCar, 0);
@@ -261,12 +278,14 @@ TEST_F(MenuTest, PreviewTurnsOneDegreePerUpdateOnlyOnTheCarPage) {
     Idle();
     EXPECT_EQ(Menu->CarSpin, 90) << "main page";
     Menu->Page = PAGE_CAR;
-    for (int I = 0; I < 40; ++I) Idle();
+    for (int I = 0; I < 40; ++I)
+        Idle();
     EXPECT_EQ(Menu->CarSpin, 130) << "forty degrees in a second";
     Click(NEXT[0], NEXT[1]); // this update still turns it, then leaves the page
     EXPECT_EQ(Menu->Page, PAGE_MAP);
     EXPECT_EQ(Menu->CarSpin, 131);
-    for (int I = 0; I < 10; ++I) Idle();
+    for (int I = 0; I < 10; ++I)
+        Idle();
     EXPECT_EQ(Menu->CarSpin, 131) << "the angle is kept off the page";
     Menu->Page = PAGE_ABOUT;
     Idle();
@@ -437,8 +456,8 @@ TEST_F(MenuTest, ButtonQuadRunsAroundItsRectangleAndTheLeftArrowIsMirrored) {
         if (C.Name == "TexCoord2f") Coords.push_back(C.Args);
         if (C.Name == "Vertex2f") Vertices.push_back(C.Args);
     }
-    EXPECT_EQ(Vertices, (std::vector<std::vector<double>>{
-                            {343, 618}, {343, 682}, {407, 682}, {407, 618}}));
+    EXPECT_EQ(Vertices,
+              (std::vector<std::vector<double>>{{343, 618}, {343, 682}, {407, 682}, {407, 618}}));
     EXPECT_EQ(Coords, (std::vector<std::vector<double>>{{1, 0}, {1, 1}, {0, 1}, {0, 0}}));
     // The right arrow is not mirrored.
     std::vector<std::vector<double>> Second;
@@ -457,12 +476,14 @@ TEST_F(MenuTest, CursorIsDrawnLastOverEverything) {
     ASSERT_NE(Clear, Calls.end());
     EXPECT_EQ(Clear->Args[0], GL_DEPTH_BUFFER_BIT);
     std::vector<std::string> Names;
-    for (auto It = Clear; It != Calls.end(); ++It) Names.push_back(It->Name);
+    for (auto It = Clear; It != Calls.end(); ++It)
+        Names.push_back(It->Name);
     const std::vector<std::string> Expected = {
-        "Clear",     "PushMatrix", "Enable",   "Translatef", "Textures.Enable", "Begin",
-        "TexCoord2f", "Vertex2f",  "TexCoord2f", "Vertex2f", "TexCoord2f",      "Vertex2f",
-        "TexCoord2f", "Vertex2f",  "End",        "Textures.Disable", "Disable", "PopMatrix",
-        "Enable"};
+        "Clear",           "PushMatrix", "Enable",     "Translatef",
+        "Textures.Enable", "Begin",      "TexCoord2f", "Vertex2f",
+        "TexCoord2f",      "Vertex2f",   "TexCoord2f", "Vertex2f",
+        "TexCoord2f",      "Vertex2f",   "End",        "Textures.Disable",
+        "Disable",         "PopMatrix",  "Enable"};
     ASSERT_EQ(Names, Expected);
     const TGLCall& Blend = *(Clear + 2);
     EXPECT_EQ(Blend.Args[0], GL_BLEND);
@@ -483,7 +504,8 @@ TEST_F(MenuTest, CarPageShowsTheChosenCarTurningInItsOwnView) {
     Menu->CarSpin = 125;
     const std::vector<TGLCall> Calls = DrawAt(0, 0);
     std::vector<std::string> Names;
-    for (const TGLCall& C : Calls) Names.push_back(C.Name);
+    for (const TGLCall& C : Calls)
+        Names.push_back(C.Name);
     auto At = [&](const std::string& Name) {
         return size_t(std::find(Names.begin(), Names.end(), Name) - Names.begin());
     };

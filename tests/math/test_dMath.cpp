@@ -92,9 +92,9 @@ TEST(NearSegment, StripCutByWidenedBox) {
     EXPECT_TRUE(NearSegment(A, B, Vec3(50, 10, 0), Dist, 12.5f));
     EXPECT_NEAR(Dist, 10, 1e-4);
     EXPECT_FALSE(NearSegment(A, B, Vec3(120, 5, 0), Dist, 12.5f)); // beyond the box in x
-    EXPECT_NEAR(Dist, 5, 1e-4);                                     // Dist is written anyway
-    EXPECT_TRUE(NearSegment(A, B, Vec3(110, 5, 0), Dist, 12.5f));   // inside the widened box
-    EXPECT_FALSE(NearSegment(A, B, Vec3(50, 13, 0), Dist, 12.5f));  // too far from the line
+    EXPECT_NEAR(Dist, 5, 1e-4);                                    // Dist is written anyway
+    EXPECT_TRUE(NearSegment(A, B, Vec3(110, 5, 0), Dist, 12.5f));  // inside the widened box
+    EXPECT_FALSE(NearSegment(A, B, Vec3(50, 13, 0), Dist, 12.5f)); // too far from the line
 }
 
 TEST(NearSegment, BoxBoundsAreInclusive) {

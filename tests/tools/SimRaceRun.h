@@ -12,7 +12,9 @@ namespace simrace {
 
 // The maps the content generator writes into the build folder, where the tests run.
 constexpr int MAP_COUNT = 11;
-inline std::string MapFile(int Number) { return "data/maps/map" + std::to_string(Number) + ".map"; }
+inline std::string MapFile(int Number) {
+    return "data/maps/map" + std::to_string(Number) + ".map";
+}
 
 // The race's clock: update k at 25 k ms; the countdown's third step comes at the first update
 // strictly more than 3 x 1000 ms after its steps began: updates 41, 82 and 123.
@@ -32,7 +34,8 @@ struct TRow {
 inline std::vector<std::string> SplitLines(const std::string& Text) {
     std::vector<std::string> Lines;
     std::istringstream In(Text);
-    for (std::string Line; std::getline(In, Line);) Lines.push_back(Line);
+    for (std::string Line; std::getline(In, Line);)
+        Lines.push_back(Line);
     return Lines;
 }
 
@@ -40,7 +43,8 @@ inline std::vector<std::string> SplitFields(const std::string& Line) {
     std::vector<std::string> Fields;
     std::string Field;
     std::istringstream In(Line);
-    while (std::getline(In, Field, ',')) Fields.push_back(Field);
+    while (std::getline(In, Field, ','))
+        Fields.push_back(Field);
     if (!Line.empty() && Line.back() == ',') Fields.emplace_back();
     return Fields;
 }

@@ -37,7 +37,8 @@ std::vector<std::string> Unique(std::vector<std::string> Files) {
 }
 std::vector<std::string> CarModelFiles() {
     std::vector<std::string> Files;
-    for (const TCarAsset& C : CAR_ASSETS) Files.push_back(C.Model);
+    for (const TCarAsset& C : CAR_ASSETS)
+        Files.push_back(C.Model);
     return Unique(Files);
 }
 std::vector<std::string> ModelFiles() {
@@ -48,13 +49,15 @@ std::vector<std::string> ModelFiles() {
 }
 std::vector<std::string> TextureFiles() {
     std::vector<std::string> Files;
-    for (const TCarAsset& C : CAR_ASSETS) Files.push_back(C.Texture);
+    for (const TCarAsset& C : CAR_ASSETS)
+        Files.push_back(C.Texture);
     for (const TDeskObjectAsset& O : OBJECT_ASSETS)
         if (O.Texture) Files.push_back(O.Texture);
     return Unique(Files);
 }
-const char* const MENU_PICTURES[] = {"newgame", "newgameover", "continue", "continueover", "about", "aboutover",
-                                     "quit",    "quitover",    "next",     "nextover",     "arr1",  "arr2"};
+const char* const MENU_PICTURES[] = {"newgame", "newgameover", "continue", "continueover",
+                                     "about",   "aboutover",   "quit",     "quitover",
+                                     "next",    "nextover",    "arr1",     "arr2"};
 constexpr int MAP_COUNT = 11;
 
 // ---- how the shipped content must be -----------------------------------------------------------
@@ -76,21 +79,27 @@ constexpr double STRAIGHT_BEHIND = 120, STRAIGHT_AHEAD = 300, STRAIGHT_TOLERANCE
 // The cursor's tip: the pixel the menu puts on the mouse position.
 constexpr int CURSOR_TIP_X = 8, CURSOR_TIP_Y = 0;
 
-bool HasData() { return FileExists("data/meshes/player.mdl"); }
+bool HasData() {
+    return FileExists("data/meshes/player.mdl");
+}
 
-#define REQUIRE_DATA()                                                                                  \
-    if (!HasData()) GTEST_SKIP() << "no data/ in the working folder (the content generator did not run)"
+#define REQUIRE_DATA()                                                                             \
+    if (!HasData())                                                                                \
+    GTEST_SKIP() << "no data/ in the working folder (the content generator did not run)"
 
 struct TPicture {
     int Width = 0, Height = 0, Channels = 0;
     std::vector<uint8_t> Pixels; // RGBA
-    uint8_t At(int X, int Y, int C) const { return Pixels[(size_t(Y) * size_t(Width) + size_t(X)) * 4 + size_t(C)]; }
+    uint8_t At(int X, int Y, int C) const {
+        return Pixels[(size_t(Y) * size_t(Width) + size_t(X)) * 4 + size_t(C)];
+    }
 };
 
 TPicture LoadPicture(const std::string& GameName) {
     const std::vector<uint8_t> Bytes = ReadWholeFile(GameName);
     TPicture P;
-    uint8_t* Data = stbi_load_from_memory(Bytes.data(), int(Bytes.size()), &P.Width, &P.Height, &P.Channels, 4);
+    uint8_t* Data =
+        stbi_load_from_memory(Bytes.data(), int(Bytes.size()), &P.Width, &P.Height, &P.Channels, 4);
     if (Data) {
         P.Pixels.assign(Data, Data + size_t(P.Width) * size_t(P.Height) * 4);
         stbi_image_free(Data);
@@ -98,10 +107,16 @@ TPicture LoadPicture(const std::string& GameName) {
     return P;
 }
 
-bool PowerOfTwo(int N) { return N > 0 && (N & (N - 1)) == 0; }
+bool PowerOfTwo(int N) {
+    return N > 0 && (N & (N - 1)) == 0;
+}
 
-TVec3 Sub(const TVec3& A, const TVec3& B) { return {A.x - B.x, A.y - B.y, A.z - B.z}; }
-double Len(const TVec3& V) { return std::sqrt(double(V.x) * V.x + double(V.y) * V.y + double(V.z) * V.z); }
+TVec3 Sub(const TVec3& A, const TVec3& B) {
+    return {A.x - B.x, A.y - B.y, A.z - B.z};
+}
+double Len(const TVec3& V) {
+    return std::sqrt(double(V.x) * V.x + double(V.y) * V.y + double(V.z) * V.z);
+}
 
 struct TBox {
     double X0 = 1e30, Y0 = 1e30, Z0 = 1e30, X1 = -1e30, Y1 = -1e30, Z1 = -1e30;
@@ -119,7 +134,8 @@ TBox BoundsOf(const TMesh& M) {
     return B;
 }
 
-// ---- running the generator ------------------------------------------------------------------------
+// ---- running the generator
+// ------------------------------------------------------------------------
 
 class DataTool : public TToolTest {
 protected:
@@ -148,7 +164,9 @@ protected:
     int CompileTrack(const std::string& Name, const std::string& Text) {
         return Run({"--track", WriteTrack(Name, Text), "--out", (Folder / "out-data").string()});
     }
-    fs::path MapOf(const std::string& Name) const { return Folder / "out-data" / "maps" / (Name + ".map"); }
+    fs::path MapOf(const std::string& Name) const {
+        return Folder / "out-data" / "maps" / (Name + ".map");
+    }
 };
 
 // A sound little track: a rounded loop with the start on its straight top side.
@@ -191,12 +209,17 @@ TEST_F(DataTool, TwoRunsWriteTheSameFilesByteForByte) {
 }
 
 TEST_F(DataTool, SoundTrackCompilesAndObjectKindsGoByNumberOrName) {
-    ASSERT_EQ(CompileTrack("good", LOOP + "object 4 0 50 0\nobject stapler 0 150 0\nobject STEPLER 0 -150 90\n"), 0) << Err;
+    ASSERT_EQ(
+        CompileTrack("good",
+                     LOOP + "object 4 0 50 0\nobject stapler 0 150 0\nobject STEPLER 0 -150 90\n"),
+        0)
+        << Err;
     EXPECT_TRUE(Err.empty()) << Err;
     const TMapData Map = ParseMap(ReadWholeFile(MapOf("good").string()), "good.map");
     EXPECT_EQ(Map.LapCount, 2);
     ASSERT_EQ(Map.Objects.size(), 3u);
-    for (const TDeskObject& O : Map.Objects) EXPECT_EQ(O.Kind, 4);
+    for (const TDeskObject& O : Map.Objects)
+        EXPECT_EQ(O.Kind, 4);
     // Every control point is a road point; the start is the marked one.
     EXPECT_FLOAT_EQ(Map.Points[size_t(Map.StartPoint)].Pos.x, -300);
     EXPECT_FLOAT_EQ(Map.Points[size_t(Map.StartPoint)].Pos.y, -500);
@@ -210,10 +233,17 @@ std::string Replace(std::string S, const std::string& From, const std::string& T
 // Crowded control points and overlapping objects make a track look wrong, not unsound: it is
 // compiled, and the lines to look at are named.
 TEST_F(DataTool, CrowdedPointsAndOverlappingObjectsAreWarnedOfNotRefused) {
-    const std::string Crowded = Replace(LOOP, "1400  100 120\n", "1400  100 120\npoint  1395  130 110\n");
-    ASSERT_EQ(CompileTrack("warned", Crowded + "object book 0 100 0\nobject stapler 20 110 30\n"), 0) << Err;
-    EXPECT_NE(Err.find("warned.track:8: warning: the road to the next point is only"), std::string::npos) << Err;
-    EXPECT_NE(Err.find("warned.track:17: warning: the book overlaps the stapler of line 18"), std::string::npos) << Err;
+    const std::string Crowded =
+        Replace(LOOP, "1400  100 120\n", "1400  100 120\npoint  1395  130 110\n");
+    ASSERT_EQ(CompileTrack("warned", Crowded + "object book 0 100 0\nobject stapler 20 110 30\n"),
+              0)
+        << Err;
+    EXPECT_NE(Err.find("warned.track:8: warning: the road to the next point is only"),
+              std::string::npos)
+        << Err;
+    EXPECT_NE(Err.find("warned.track:17: warning: the book overlaps the stapler of line 18"),
+              std::string::npos)
+        << Err;
     EXPECT_TRUE(fs::exists(MapOf("warned")));
 }
 
@@ -230,7 +260,8 @@ class RefusedTrack : public DataTool, public ::testing::WithParamInterface<TBadT
 TEST_P(RefusedTrack, IsRefusedWithFileLineAndFault) {
     const TBadTrack& T = GetParam();
     EXPECT_EQ(CompileTrack(T.Name, T.Text), 1) << Err;
-    const std::string Where = (Folder / (std::string(T.Name) + ".track")).string() + ":" + std::to_string(T.Line) + ":";
+    const std::string Where =
+        (Folder / (std::string(T.Name) + ".track")).string() + ":" + std::to_string(T.Line) + ":";
     EXPECT_NE(Err.find(Where), std::string::npos) << "expected \"" << Where << "\" in: " << Err;
     EXPECT_NE(Err.find(T.Fault), std::string::npos) << "expected \"" << T.Fault << "\" in: " << Err;
     EXPECT_FALSE(fs::exists(MapOf(T.Name))) << "a refused track left its map behind";
@@ -241,8 +272,9 @@ std::string FigureEight() {
     std::string S = "laps 2\n";
     for (int I = 0; I < 24; ++I) {
         const double T = 2 * 3.14159265358979 * I / 24 + 0.3;
-        S += "point " + std::to_string(int(1600 * std::cos(T))) + " " + std::to_string(int(900 * std::sin(T) * std::cos(T))) +
-             " 100" + (I == 0 ? " start" : "") + "\n";
+        S += "point " + std::to_string(int(1600 * std::cos(T))) + " " +
+             std::to_string(int(900 * std::sin(T) * std::cos(T))) + " 100" +
+             (I == 0 ? " start" : "") + "\n";
     }
     return S;
 }
@@ -302,26 +334,37 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TBadTrack{"one_point", "laps 2\npoint 0 0 120 start\n", 2, "at least two points"},
         TBadTrack{"no_points", "# nothing but a comment\nlaps 2\n", 2, "at least two points"},
-        TBadTrack{"repeated_point", "laps 2\npoint 0 0 120 start\npoint 0 0 120\npoint 500 0 120\n", 3,
-                  "repeats the previous point"},
-        TBadTrack{"closing_repeat", LOOP + "point -900 -500 120\n", LOOP_FIRST_FREE_LINE, "repeats the first"},
+        TBadTrack{"repeated_point", "laps 2\npoint 0 0 120 start\npoint 0 0 120\npoint 500 0 120\n",
+                  3, "repeats the previous point"},
+        TBadTrack{"closing_repeat", LOOP + "point -900 -500 120\n", LOOP_FIRST_FREE_LINE,
+                  "repeats the first"},
         // Geometry faults name the stretch of road where the check first meets them.
         TBadTrack{"figure_eight", FigureEight(), 6, "crosses itself"},
         TBadTrack{"hairpin_too_tight", HAIRPIN_TOO_TIGHT, 5, "folds over"},
         TBadTrack{"near_miss", NEAR_MISS, 12, "comes within"},
-        TBadTrack{"book_on_road", LOOP + "object book 0 600 0\n", LOOP_FIRST_FREE_LINE, "stands on the road"},
-        TBadTrack{"clip_at_edge", LOOP + "\nobject paper_clip 0 -366 0\n", LOOP_FIRST_FREE_LINE + 1, "stands on the road"},
+        TBadTrack{"book_on_road", LOOP + "object book 0 600 0\n", LOOP_FIRST_FREE_LINE,
+                  "stands on the road"},
+        TBadTrack{"clip_at_edge", LOOP + "\nobject paper_clip 0 -366 0\n", LOOP_FIRST_FREE_LINE + 1,
+                  "stands on the road"},
         TBadTrack{"start_at_origin", START_AT_ORIGIN, 3, "units of the desk's origin"},
-        TBadTrack{"narrow_start", Replace(LOOP, "-300 -500 120 start", "-300 -500 90 start"), 4, "half-width of at least 100"},
-        TBadTrack{"start_on_bend", Replace(Replace(LOOP, "-300 -500 120 start", "-300 -500 120"), "1400  100 120", "1400  100 120 start"), 8,
-                  "not on a straight"},
-        TBadTrack{"unknown_kind_name", LOOP + "object banana 0 50 0\n", LOOP_FIRST_FREE_LINE, "unknown object kind \"banana\""},
-        TBadTrack{"kind_out_of_range", LOOP + "object 23 0 50 0\n", LOOP_FIRST_FREE_LINE, "unknown object kind \"23\""},
-        TBadTrack{"negative_kind", LOOP + "object -1 0 50 0\n", LOOP_FIRST_FREE_LINE, "unknown object kind"},
+        TBadTrack{"narrow_start", Replace(LOOP, "-300 -500 120 start", "-300 -500 90 start"), 4,
+                  "half-width of at least 100"},
+        TBadTrack{"start_on_bend",
+                  Replace(Replace(LOOP, "-300 -500 120 start", "-300 -500 120"), "1400  100 120",
+                          "1400  100 120 start"),
+                  8, "not on a straight"},
+        TBadTrack{"unknown_kind_name", LOOP + "object banana 0 50 0\n", LOOP_FIRST_FREE_LINE,
+                  "unknown object kind \"banana\""},
+        TBadTrack{"kind_out_of_range", LOOP + "object 23 0 50 0\n", LOOP_FIRST_FREE_LINE,
+                  "unknown object kind \"23\""},
+        TBadTrack{"negative_kind", LOOP + "object -1 0 50 0\n", LOOP_FIRST_FREE_LINE,
+                  "unknown object kind"},
         TBadTrack{"no_start", Replace(LOOP, " start", ""), 15, "no start point"},
         TBadTrack{"no_laps", Replace(LOOP, "laps 2\n", "\n"), 15, "no lap count"},
-        TBadTrack{"bad_number", Replace(LOOP, "1300 -300 120", "1300 -3OO 120"), 7, "is not a number"},
-        TBadTrack{"unknown_keyword", LOOP + "pointt 0 0 100\n", LOOP_FIRST_FREE_LINE, "unknown keyword"}),
+        TBadTrack{"bad_number", Replace(LOOP, "1300 -300 120", "1300 -3OO 120"), 7,
+                  "is not a number"},
+        TBadTrack{"unknown_keyword", LOOP + "pointt 0 0 100\n", LOOP_FIRST_FREE_LINE,
+                  "unknown keyword"}),
     [](const ::testing::TestParamInfo<TBadTrack>& I) { return std::string(I.param.Name); });
 
 // ================================================================================================
@@ -358,13 +401,16 @@ TEST_F(GameData, EveryModelTheGameNamesLoadsSoundly) {
                 const TVec3& VN = M.Normals[size_t(V)];
                 const double L = Len(VN);
                 ASSERT_TRUE(std::isfinite(L) && L > 0) << "a vertex without a normal";
-                const double Cos = (double(VN.x) * N.x + double(VN.y) * N.y + double(VN.z) * N.z) / (L * NL);
+                const double Cos =
+                    (double(VN.x) * N.x + double(VN.y) * N.y + double(VN.z) * N.z) / (L * NL);
                 if (Cos < std::cos(MAX_NORMAL_LEAN_DEG * 3.14159265358979 / 180)) ++Leaning;
             }
         }
-        EXPECT_EQ(Leaning, 0) << "corners whose normal leans off their triangle (a hard edge welded smooth)";
+        EXPECT_EQ(Leaning, 0)
+            << "corners whose normal leans off their triangle (a hard edge welded smooth)";
         for (const TTexCoord& T : M.TexCoords) {
-            EXPECT_TRUE(T.u >= -0.001 && T.u <= 1.001 && T.v >= -0.001 && T.v <= 1.001) << T.u << ", " << T.v;
+            EXPECT_TRUE(T.u >= -0.001 && T.u <= 1.001 && T.v >= -0.001 && T.v <= 1.001)
+                << T.u << ", " << T.v;
         }
     }
 }
@@ -442,7 +488,8 @@ double SeamStep(const TPicture& P, bool Across) {
                 Inside += std::abs(int(P.At(P.Width / 2, I, C)) - int(P.At(P.Width / 2 - 1, I, C)));
             } else {
                 Seam += std::abs(int(P.At(I, P.Height - 1, C)) - int(P.At(I, 0, C)));
-                Inside += std::abs(int(P.At(I, P.Height / 2, C)) - int(P.At(I, P.Height / 2 - 1, C)));
+                Inside +=
+                    std::abs(int(P.At(I, P.Height / 2, C)) - int(P.At(I, P.Height / 2 - 1, C)));
             }
         }
     return Seam / std::max(1.0, Inside);
@@ -451,7 +498,8 @@ constexpr double SEAM_RATIO_MAX = 2.0; // JPEG blocks and grain make the two dif
 
 TEST_F(GameData, RoadDeskAndConsoleTileWithoutSeams) {
     REQUIRE_DATA();
-    for (const char* F : {"data\\textures\\road.jpg", "data\\textures\\table.jpg", "DATA\\Textures\\console.jpg"}) {
+    for (const char* F :
+         {"data\\textures\\road.jpg", "data\\textures\\table.jpg", "DATA\\Textures\\console.jpg"}) {
         SCOPED_TRACE(F);
         const TPicture P = LoadPicture(F);
         ASSERT_FALSE(P.Pixels.empty());
@@ -472,7 +520,8 @@ TEST_F(GameData, MenuPicturesHaveTheirSizesAndTheCursorItsTip) {
         EXPECT_EQ(P.Height, Arrow ? 64 : 32);
     }
     // The highlighted look differs from the normal one.
-    EXPECT_NE(LoadPicture("data\\textures\\buttons\\quit.jpg").Pixels, LoadPicture("data\\textures\\buttons\\quitover.jpg").Pixels);
+    EXPECT_NE(LoadPicture("data\\textures\\buttons\\quit.jpg").Pixels,
+              LoadPicture("data\\textures\\buttons\\quitover.jpg").Pixels);
     const TPicture C = LoadPicture("data\\textures\\cursor.tga");
     ASSERT_EQ(C.Width, 32);
     ASSERT_EQ(C.Height, 32);
@@ -509,9 +558,12 @@ TEST_F(GameData, BillboardShaderHasAVertexAndAFragmentProgram) {
     EXPECT_NE(Fragment.find("gl_FragColor"), std::string::npos);
 }
 
-// ---- the eleven maps -------------------------------------------------------------------------------
+// ---- the eleven maps
+// -------------------------------------------------------------------------------
 
-double Heading(const TVec3& A, const TVec3& B) { return std::atan2(double(B.y) - A.y, double(B.x) - A.x); }
+double Heading(const TVec3& A, const TVec3& B) {
+    return std::atan2(double(B.y) - A.y, double(B.x) - A.x);
+}
 double TurnDeg(double A, double B) {
     double D = std::fabs(A - B) * 180 / 3.14159265358979;
     return D > 180 ? 360 - D : D;
@@ -541,8 +593,10 @@ TEST_F(GameData, EveryMapLoadsAndKeepsTheTrackRules) {
             const TVec3 Dir = Sub(Q.Pos, P.Pos);
             const TVec3 L = Sub(M.Edges[2 * ((I + 1) % N)].A, M.Edges[2 * I].A);
             const TVec3 R = Sub(M.Edges[2 * I + 1].A, M.Edges[2 * I + 1].B);
-            EXPECT_GT(double(L.x) * Dir.x + double(L.y) * Dir.y, 0) << "left edge at road point " << I;
-            EXPECT_GT(double(R.x) * Dir.x + double(R.y) * Dir.y, 0) << "right edge at road point " << I;
+            EXPECT_GT(double(L.x) * Dir.x + double(L.y) * Dir.y, 0)
+                << "left edge at road point " << I;
+            EXPECT_GT(double(R.x) * Dir.x + double(R.y) * Dir.y, 0)
+                << "right edge at road point " << I;
         }
         EXPECT_GE(Lap, MIN_LAP);
         EXPECT_LE(Lap, MAX_LAP);
@@ -554,7 +608,8 @@ TEST_F(GameData, EveryMapLoadsAndKeepsTheTrackRules) {
             double Covered = 0;
             for (size_t Step = 0; Covered < (Way < 0 ? STRAIGHT_BEHIND : STRAIGHT_AHEAD); ++Step) {
                 const size_t K = Way > 0 ? (S + Step) % N : (S + N - 1 - Step) % N;
-                EXPECT_LE(TurnDeg(Heading(M.Points[K].Pos, M.Points[K + 1].Pos), StartHeading), STRAIGHT_TOLERANCE_DEG)
+                EXPECT_LE(TurnDeg(Heading(M.Points[K].Pos, M.Points[K + 1].Pos), StartHeading),
+                          STRAIGHT_TOLERANCE_DEG)
                     << "road point " << K << " near the start";
                 Covered += Len(Sub(M.Points[K + 1].Pos, M.Points[K].Pos));
             }
@@ -568,9 +623,11 @@ TEST_F(GameData, EveryMapLoadsAndKeepsTheTrackRules) {
                 const TVec3 &A = M.Points[K].Pos, &B = M.Points[K + 1].Pos;
                 const TVec3 AB = Sub(B, A), AO = Sub(O.Pos, A);
                 const double T = std::clamp((double(AO.x) * AB.x + double(AO.y) * AB.y) /
-                                                (double(AB.x) * AB.x + double(AB.y) * AB.y), 0.0, 1.0);
+                                                (double(AB.x) * AB.x + double(AB.y) * AB.y),
+                                            0.0, 1.0);
                 const double DX = AO.x - AB.x * T, DY = AO.y - AB.y * T;
-                EXPECT_GT(std::hypot(DX, DY), M.Points[K].HalfWidth) << "object " << I << " stands on the road";
+                EXPECT_GT(std::hypot(DX, DY), M.Points[K].HalfWidth)
+                    << "object " << I << " stands on the road";
             }
         }
         EXPECT_EQ(M.Objects[size_t(M.ObjectCount) - 1].Kind, START_FLAG_KIND);

@@ -80,7 +80,8 @@ TEST_F(SimRace, CarsStandOnTheGridUntilTheCountdownEnds) {
     int Moved = 0;
     for (int Car = 1; Car < CAR_COUNT; ++Car)
         Moved += At(Rows, START_UPDATE + 1, Car).Rx != At(Rows, 0, Car).Rx;
-    EXPECT_EQ(Moved, CAR_COUNT - 1) << "every computer car starts in the update after the third step";
+    EXPECT_EQ(Moved, CAR_COUNT - 1)
+        << "every computer car starts in the update after the third step";
     EXPECT_EQ(At(Rows, START_UPDATE + 1, 0).X, At(Rows, 0, 0).X) << "the idle player stays";
 }
 
@@ -116,7 +117,8 @@ TEST_F(SimRace, ChosenCarChangesOnlyThePresetsNotTheGrid) {
     const std::vector<TRow> Model0 = Race({"--updates", "400"});
     const std::vector<TRow> Model2 = Race({"--car", "2", "--updates", "400"});
     ASSERT_EQ(Model0.size(), Model2.size());
-    for (int Car = 0; Car < CAR_COUNT; ++Car) EXPECT_EQ(At(Model0, 0, Car).X, At(Model2, 0, Car).X);
+    for (int Car = 0; Car < CAR_COUNT; ++Car)
+        EXPECT_EQ(At(Model0, 0, Car).X, At(Model2, 0, Car).X);
     // Car 2 drives model 0 instead of model 2 (faster acceleration, lower top speed).
     EXPECT_NE(At(Model0, 200, 2).X, At(Model2, 200, 2).X);
 }

@@ -86,10 +86,10 @@ TEST_F(EveryTrack, AllComputerCarsCompleteTheLapsWithTheIdlePlayerOnTheGrid) {
                 }
             const TRow& Last = Rows[size_t(Limit) * CAR_COUNT + size_t(Car)];
             EXPECT_GE(FinishedAt, 0)
-                << "car " << Car << " did " << Last.Laps << " of " << Track.LapCount
-                << " laps in " << Limit << " updates (track " << long(Length)
-                << " units long); it ended at road point " << Last.RoadPoint << " ("
-                << Last.X << ", " << Last.Y << "); " << WhereItStuck(Rows, Car);
+                << "car " << Car << " did " << Last.Laps << " of " << Track.LapCount << " laps in "
+                << Limit << " updates (track " << long(Length)
+                << " units long); it ended at road point " << Last.RoadPoint << " (" << Last.X
+                << ", " << Last.Y << "); " << WhereItStuck(Rows, Car);
         }
     }
 }

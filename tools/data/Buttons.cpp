@@ -59,7 +59,8 @@ void Label(TImage& Img, const std::string& Text, const TLook& L) {
     if (L.Glow.a > 0)
         for (int DX = -2; DX <= 2; ++DX)
             for (int DY = -2; DY <= 2; ++DY)
-                DrawTextPx(Img, MENU_FONT, LABEL_SIZE_PX, T, X + DX, Y + DY, {L.Glow.r, L.Glow.g, L.Glow.b, 0.10}, 1);
+                DrawTextPx(Img, MENU_FONT, LABEL_SIZE_PX, T, X + DX, Y + DY,
+                           {L.Glow.r, L.Glow.g, L.Glow.b, 0.10}, 1);
     DrawTextPx(Img, MENU_FONT, LABEL_SIZE_PX, T, X + 1, Y + 1, {0, 0, 0, 0.55}, 1);
     DrawTextPx(Img, MENU_FONT, LABEL_SIZE_PX, T, X + 2, Y + 1, {0, 0, 0, 0.55}, 1);
     DrawTextPx(Img, MENU_FONT, LABEL_SIZE_PX, T, X, Y, L.Label, 1);
@@ -94,12 +95,15 @@ TImage Arrow(const TLook& L) {
             if (A <= 0) continue;
             const double T = double(Y) / N;
             TColor Col = Mix(L.Top, L.Bottom, T);
-            const double Highlight = std::exp(-(std::pow(X - C * 0.8, 2) + std::pow(Y - C * 0.55, 2)) / 180.0);
+            const double Highlight =
+                std::exp(-(std::pow(X - C * 0.8, 2) + std::pow(Y - C * 0.55, 2)) / 180.0);
             Img.Blend(X, Y, Mix(Col, Hex("#ffffff"), 0.35 * Highlight), A);
         }
-    const std::vector<TVec2D> Head = {{18, 25}, {34, 25}, {34, 14}, {50, 32}, {34, 50}, {34, 39}, {18, 39}};
+    const std::vector<TVec2D> Head = {{18, 25}, {34, 25}, {34, 14}, {50, 32},
+                                      {34, 50}, {34, 39}, {18, 39}};
     std::vector<TVec2D> Shadow;
-    for (const TVec2D& P : Head) Shadow.push_back({P.x + 1.5, P.y + 1.5});
+    for (const TVec2D& P : Head)
+        Shadow.push_back({P.x + 1.5, P.y + 1.5});
     FillPolygonPx(Img, Shadow, {0, 0, 0, 0.45});
     FillPolygonPx(Img, Head, L.Label);
     StrokePx(Img, Head, 1.2, Shade(L.Bottom, 0.7), true);
@@ -111,11 +115,12 @@ TImage Arrow(const TLook& L) {
 TImage Cursor() {
     TImage Img(CURSOR_SIZE, CURSOR_SIZE, {0, 0, 0, 0});
     constexpr double TIP_X = 8, TIP_Y = 0;
-    const std::vector<TVec2D> Pointer = {{TIP_X + 0.5, TIP_Y + 0.2}, {TIP_X + 0.5, 21.5}, {TIP_X + 5.2, 17.2},
-                                         {TIP_X + 8.6, 25.2},        {TIP_X + 11.4, 24.0}, {TIP_X + 8.0, 16.2},
-                                         {TIP_X + 14.2, 16.0}};
+    const std::vector<TVec2D> Pointer = {
+        {TIP_X + 0.5, TIP_Y + 0.2}, {TIP_X + 0.5, 21.5}, {TIP_X + 5.2, 17.2}, {TIP_X + 8.6, 25.2},
+        {TIP_X + 11.4, 24.0},       {TIP_X + 8.0, 16.2}, {TIP_X + 14.2, 16.0}};
     std::vector<TVec2D> Shadow;
-    for (const TVec2D& P : Pointer) Shadow.push_back({P.x + 2.2, P.y + 2.2});
+    for (const TVec2D& P : Pointer)
+        Shadow.push_back({P.x + 2.2, P.y + 2.2});
     FillPolygonPx(Img, Shadow, {0, 0, 0, 0.35});
     StrokePx(Img, Pointer, 2.2, Hex("#000000"), true);
     FillPolygonPx(Img, Pointer, Hex("#fafafa"));
@@ -136,11 +141,16 @@ void BuildButtons(TContent& Content) {
         const char* File;
         const char* Text;
     };
-    const TLabelled Labels[] = {{"newgame", "Новая игра"}, {"continue", "Продолжить"}, {"about", "Об игре"},
-                                {"quit", "Выход"},         {"next", "Далее"}};
+    const TLabelled Labels[] = {{"newgame", "Новая игра"},
+                                {"continue", "Продолжить"},
+                                {"about", "Об игре"},
+                                {"quit", "Выход"},
+                                {"next", "Далее"}};
     for (const TLabelled& L : Labels) {
-        Content.Pictures.push_back({std::string("textures/buttons/") + L.File + ".jpg", Button(L.Text, NORMAL), TPictureFormat::Jpeg});
-        Content.Pictures.push_back({std::string("textures/buttons/") + L.File + "over.jpg", Button(L.Text, OVER), TPictureFormat::Jpeg});
+        Content.Pictures.push_back({std::string("textures/buttons/") + L.File + ".jpg",
+                                    Button(L.Text, NORMAL), TPictureFormat::Jpeg});
+        Content.Pictures.push_back({std::string("textures/buttons/") + L.File + "over.jpg",
+                                    Button(L.Text, OVER), TPictureFormat::Jpeg});
     }
     Content.Pictures.push_back({"textures/buttons/arr1.jpg", Arrow(NORMAL), TPictureFormat::Jpeg});
     Content.Pictures.push_back({"textures/buttons/arr2.jpg", Arrow(OVER), TPictureFormat::Jpeg});

@@ -34,18 +34,18 @@ enum class TExtras { None, OffRoad, Spoiler };
 
 struct TCarBody {
     const char* Name;
-    double HalfLength;         // the body runs from -HalfLength to +HalfLength
-    TCurve HalfWidth;          // of the body at its sides
-    TCurve DeckZ;              // height of the bonnet / boot line
-    TCurve RoofRise;           // the cabin's height above the deck (0 where there is no cabin)
-    double CabinHalfWidth;     // of the glasshouse at its base
-    double ClearanceZ;         // underside of the body
-    double ShoulderDrop;       // side wall top below the deck
-    double SideRound;          // rounding of the lower and upper side corners
-    double Tuck;               // how far the underside edge sits inside the side wall
-    double DeckEdge;           // deck edge inset from the side wall
-    double GlassSlant;         // inward lean of the cabin sides
-    double Crown;              // extra height at the centre line (domed roof and bonnet)
+    double HalfLength;     // the body runs from -HalfLength to +HalfLength
+    TCurve HalfWidth;      // of the body at its sides
+    TCurve DeckZ;          // height of the bonnet / boot line
+    TCurve RoofRise;       // the cabin's height above the deck (0 where there is no cabin)
+    double CabinHalfWidth; // of the glasshouse at its base
+    double ClearanceZ;     // underside of the body
+    double ShoulderDrop;   // side wall top below the deck
+    double SideRound;      // rounding of the lower and upper side corners
+    double Tuck;           // how far the underside edge sits inside the side wall
+    double DeckEdge;       // deck edge inset from the side wall
+    double GlassSlant;     // inward lean of the cabin sides
+    double Crown;          // extra height at the centre line (domed roof and bonnet)
     double WheelRadius, WheelWidth, WheelCentreX, FrontAxleY, RearAxleY;
     // Where the glass lies in plan: windscreen from its base (front) to its top, rear window from
     // its top to its base (rear); side windows between the two tops.
@@ -58,7 +58,14 @@ const TCarBody PLAYER_BODY{
     .Name = "player",
     .HalfLength = 24,
     .HalfWidth = {{{-24, 9.2}, {-22.6, 10.9}, {-20, 11.5}, {19, 11.5}, {22.4, 10.7}, {24, 8.8}}},
-    .DeckZ = {{{-24, 7.4}, {-22.5, 9.4}, {-19, 10.2}, {-12, 10.4}, {9, 10.1}, {19, 9.3}, {22.6, 8.3}, {24, 7.0}}},
+    .DeckZ = {{{-24, 7.4},
+               {-22.5, 9.4},
+               {-19, 10.2},
+               {-12, 10.4},
+               {9, 10.1},
+               {19, 9.3},
+               {22.6, 8.3},
+               {24, 7.0}}},
     .RoofRise = {{{-14.5, 0}, {-8.5, 5.4}, {1.5, 5.4}, {9.5, 0}}},
     .CabinHalfWidth = 8.0,
     .ClearanceZ = 2.0,
@@ -109,8 +116,10 @@ const TCarBody JEEP_BODY{
 const TCarBody SUPRA_BODY{
     .Name = "supra",
     .HalfLength = 25.5,
-    .HalfWidth = {{{-25.5, 9.8}, {-24.2, 11.6}, {-18, 12.0}, {17, 12.0}, {23.4, 10.9}, {25.5, 8.6}}},
-    .DeckZ = {{{-25.5, 7.2}, {-24.0, 8.6}, {-17, 8.9}, {4, 8.5}, {20, 7.5}, {23.8, 7.0}, {25.5, 6.3}}},
+    .HalfWidth =
+        {{{-25.5, 9.8}, {-24.2, 11.6}, {-18, 12.0}, {17, 12.0}, {23.4, 10.9}, {25.5, 8.6}}},
+    .DeckZ =
+        {{{-25.5, 7.2}, {-24.0, 8.6}, {-17, 8.9}, {4, 8.5}, {20, 7.5}, {23.8, 7.0}, {25.5, 6.3}}},
     .RoofRise = {{{-19.5, 0}, {-11.5, 4.5}, {-3.5, 4.5}, {6.0, 0}}},
     .CabinHalfWidth = 8.2,
     .ClearanceZ = 1.6,
@@ -153,21 +162,25 @@ constexpr double CAP_HEIGHT = 24; // nose and tail pictures cover z from 0 to th
 struct TCarAtlas {
     TCanvas Plan, Tread, Hub, Trim, Chrome, Nose, Tail, Wing;
     explicit TCarAtlas(TImage& I)
-        : Plan(TCanvas::Cell(I, 0, 0, 128, 256, -PLAN_HALF_WIDTH, -PLAN_HALF_LENGTH, PLAN_HALF_WIDTH,
-                             PLAN_HALF_LENGTH)),
+        : Plan(TCanvas::Cell(I, 0, 0, 128, 256, -PLAN_HALF_WIDTH, -PLAN_HALF_LENGTH,
+                             PLAN_HALF_WIDTH, PLAN_HALF_LENGTH)),
           Tread(TCanvas::Cell(I, 128, 0, 192, 32, 0, 0, 1, 1)),
           Hub(TCanvas::Cell(I, 192, 0, 256, 64, -1, -1, 1, 1)),
           Trim(TCanvas::Cell(I, 128, 32, 160, 64, 0, 0, 1, 1)),
           Chrome(TCanvas::Cell(I, 160, 32, 192, 64, 0, 0, 1, 1)),
-          Nose(TCanvas::Cell(I, 128, 64, 256, 128, -PLAN_HALF_WIDTH, 0, PLAN_HALF_WIDTH, CAP_HEIGHT)),
-          Tail(TCanvas::Cell(I, 128, 128, 256, 192, -PLAN_HALF_WIDTH, 0, PLAN_HALF_WIDTH, CAP_HEIGHT)),
-          Wing(TCanvas::Cell(I, 128, 192, 256, 256, -WING_HALF_SPAN, WING_Y0, WING_HALF_SPAN, WING_Y1)) {}
+          Nose(TCanvas::Cell(I, 128, 64, 256, 128, -PLAN_HALF_WIDTH, 0, PLAN_HALF_WIDTH,
+                             CAP_HEIGHT)),
+          Tail(TCanvas::Cell(I, 128, 128, 256, 192, -PLAN_HALF_WIDTH, 0, PLAN_HALF_WIDTH,
+                             CAP_HEIGHT)),
+          Wing(TCanvas::Cell(I, 128, 192, 256, 256, -WING_HALF_SPAN, WING_Y0, WING_HALF_SPAN,
+                             WING_Y1)) {}
 };
 
 // ---------------------------------------------------------------- body geometry
 
 struct TSection {
-    std::vector<TVec2D> Points; // (x, z) from the right underside, over the top, to the left underside
+    std::vector<TVec2D>
+        Points; // (x, z) from the right underside, over the top, to the left underside
 };
 
 TSection SectionAt(const TCarBody& B, double Y) {
@@ -188,7 +201,8 @@ TSection SectionAt(const TCarBody& B, double Y) {
     TSection S;
     S.Points = Right;
     S.Points.push_back({0, ZR + B.Crown});
-    for (size_t I = Right.size(); I-- > 0;) S.Points.push_back({-Right[I].x, Right[I].y});
+    for (size_t I = Right.size(); I-- > 0;)
+        S.Points.push_back({-Right[I].x, Right[I].y});
     return S;
 }
 
@@ -197,8 +211,10 @@ std::vector<double> Stations(const TCarBody& B) {
     std::vector<double> Y = {-L, -L + 0.4, -L + 1.0, -L + 1.8, -L + 2.8};
     const double Step = 1.9;
     const int Inner = int(std::ceil((2 * L - 5.6) / Step));
-    for (int I = 1; I < Inner; ++I) Y.push_back(-L + 2.8 + (2 * L - 5.6) * I / Inner);
-    for (double D : {2.8, 1.8, 1.0, 0.4, 0.0}) Y.push_back(L - D);
+    for (int I = 1; I < Inner; ++I)
+        Y.push_back(-L + 2.8 + (2 * L - 5.6) * I / Inner);
+    for (double D : {2.8, 1.8, 1.0, 0.4, 0.0})
+        Y.push_back(L - D);
     return Y;
 }
 
@@ -230,7 +246,8 @@ void AddBody(TModel& M, const TCarBody& B, const TCarAtlas& A) {
         const TPlanarMap Map = (Nose ? A.Nose : A.Tail).Map();
         // Seen from the front the car's right (+x) is on the viewer's left: outline in (-x, z).
         TOutline O;
-        for (const TVec2D& P : S.Points) O.push_back({Nose ? -P.x : P.x, P.y});
+        for (const TVec2D& P : S.Points)
+            O.push_back({Nose ? -P.x : P.x, P.y});
         if (OutlineArea(O) < 0) std::reverse(O.begin(), O.end());
         M.BeginFace();
         std::vector<int> V, T;
@@ -253,11 +270,11 @@ void AddWheel(TModel& M, const TCarAtlas& A, TVecD Centre, TVecD Outward, double
     M.Place = Saved * TXform::Along(Centre, Outward, {0, 1, 0});
     const double R = Radius, H = Width / 2, Shoulder = std::min(1.0, R * 0.18);
     // 16 segments: a ring corner at the bottom, so the tyre touches the desk.
-    AddLathe(M, {{R - Shoulder, -H}, {R, -H + Shoulder}, {R, H - Shoulder}, {R - Shoulder, H}}, WHEEL_SEGMENTS,
-             WrapUV(A.Tread.Region()), 50);
+    AddLathe(M, {{R - Shoulder, -H}, {R, -H + Shoulder}, {R, H - Shoulder}, {R - Shoulder, H}},
+             WHEEL_SEGMENTS, WrapUV(A.Tread.Region()), 50);
     const TPlanarMap HubMap{A.Hub.Region(), -R, -R, R, R};
-    AddLathe(M, {{R - Shoulder, H}, {R * 0.62, H + 0.25}, {R * 0.25, H + 0.5}, {0, H + 0.55}}, WHEEL_SEGMENTS,
-             PlanarUV(HubMap), 60);
+    AddLathe(M, {{R - Shoulder, H}, {R * 0.62, H + 0.25}, {R * 0.25, H + 0.5}, {0, H + 0.55}},
+             WHEEL_SEGMENTS, PlanarUV(HubMap), 60);
     M.Place = Saved;
 }
 
@@ -297,17 +314,24 @@ void AddOffRoadKit(TModel& M, const TCarBody& B, const TCarAtlas& A) {
     const TBoxSkin Chrome = TBoxSkin::All(A.Chrome.Region());
     for (double S : {1.0, -1.0}) {
         const double X = S * RACK_HALF_SPACING;
-        AddBox(M, {X - 0.55, -19.5, Roof + RACK_HEIGHT}, {X + 0.55, 1.5, Roof + RACK_HEIGHT + 0.9}, Chrome, 0.2);
+        AddBox(M, {X - 0.55, -19.5, Roof + RACK_HEIGHT}, {X + 0.55, 1.5, Roof + RACK_HEIGHT + 0.9},
+               Chrome, 0.2);
         for (double Y : {-18.5, -8.5, 0.5})
-            AddBox(M, {X - 0.5, Y - 0.5, Roof - 0.6}, {X + 0.5, Y + 0.5, Roof + RACK_HEIGHT + 0.05}, Trim);
+            AddBox(M, {X - 0.5, Y - 0.5, Roof - 0.6}, {X + 0.5, Y + 0.5, Roof + RACK_HEIGHT + 0.05},
+                   Trim);
     }
     for (double Y : {-16.5, -9.0, -1.5})
         AddBox(M, {-RACK_HALF_SPACING + 0.5, Y - 0.45, Roof + RACK_HEIGHT + 0.1},
                {RACK_HALF_SPACING - 0.5, Y + 0.45, Roof + RACK_HEIGHT + 0.8}, Chrome, 0.15);
     // Bull bar in front of the grille and a chunky rear bumper.
     const double Front = B.HalfLength;
-    AddTube(M, {{-8.5, Front + 0.6, 4.5}, {-8.5, Front + 2.0, 7.0}, {-7.5, Front + 2.2, 10.0},
-                {7.5, Front + 2.2, 10.0}, {8.5, Front + 2.0, 7.0}, {8.5, Front + 0.6, 4.5}},
+    AddTube(M,
+            {{-8.5, Front + 0.6, 4.5},
+             {-8.5, Front + 2.0, 7.0},
+             {-7.5, Front + 2.2, 10.0},
+             {7.5, Front + 2.2, 10.0},
+             {8.5, Front + 2.0, 7.0},
+             {8.5, Front + 0.6, 4.5}},
             0.65, 8, A.Chrome.Region());
     AddBox(M, {-10.6, Front - 0.8, 3.6}, {10.6, Front + 1.2, 6.2}, Trim, 0.4);
     AddBox(M, {-10.6, -Front - 1.0, 3.6}, {10.6, -Front + 0.8, 6.0}, Trim, 0.4);
@@ -353,7 +377,9 @@ void PaintWindowGlass(TCanvas& C, const std::vector<TVec2D>& Poly) {
     const TBounds2D B = BoundsOf(Poly);
     const double W = B.X1 - B.X0;
     // The band clipped to the (convex, counter-clockwise) pane, edge by edge.
-    std::vector<TVec2D> Inside = {{B.X0 + W * 0.15, B.Y0}, {B.X0 + W * 0.35, B.Y0}, {B.X0 + W * 0.6, B.Y1},
+    std::vector<TVec2D> Inside = {{B.X0 + W * 0.15, B.Y0},
+                                  {B.X0 + W * 0.35, B.Y0},
+                                  {B.X0 + W * 0.6, B.Y1},
                                   {B.X0 + W * 0.4, B.Y1}};
     for (size_t I = 0; I < Poly.size() && !Inside.empty(); ++I) {
         const TVec2D From = Poly[I], To = Poly[(I + 1) % Poly.size()];
@@ -389,18 +415,23 @@ void PaintPlan(TCanvas& C, const TLivery& L) {
         C.Rect(2.6, -HL - 1, 3.4, HL + 1, Hex("#ffffff"));
         break;
     case TStripes::Side:
-        for (double S : {1.0, -1.0}) C.Rect(S * 8.6 - 1.1, -HL - 1, S * 8.6 + 1.1, HL + 1, A);
+        for (double S : {1.0, -1.0})
+            C.Rect(S * 8.6 - 1.1, -HL - 1, S * 8.6 + 1.1, HL + 1, A);
         break;
     case TStripes::Hood:
-        C.Polygon({{-6.5, B.ScreenBaseY + 0.5}, {6.5, B.ScreenBaseY + 0.5}, {3.5, HL + 1}, {-3.5, HL + 1}}, A);
+        C.Polygon({{-6.5, B.ScreenBaseY + 0.5},
+                   {6.5, B.ScreenBaseY + 0.5},
+                   {3.5, HL + 1},
+                   {-3.5, HL + 1}},
+                  A);
         C.Rect(-3.0, -HL - 1, 3.0, B.RearBaseY, A);
         break;
     case TStripes::Chequer:
         for (int I = -6; I < 6; ++I)
             for (int K = 0; K < 2; ++K)
                 if ((I + K) % 2 == 0)
-                    C.Rect(I * 2.0, B.ScreenBaseY + 1.2 + K * 2.0, I * 2.0 + 2.0, B.ScreenBaseY + 3.2 + K * 2.0,
-                           Hex("#111111"));
+                    C.Rect(I * 2.0, B.ScreenBaseY + 1.2 + K * 2.0, I * 2.0 + 2.0,
+                           B.ScreenBaseY + 3.2 + K * 2.0, Hex("#111111"));
         C.Rect(-1.2, -HL - 1, 1.2, HL + 1, A);
         break;
     case TStripes::None:
@@ -408,8 +439,10 @@ void PaintPlan(TCanvas& C, const TLivery& L) {
     }
     // Shut lines of the bonnet and boot, slightly darker.
     const TColor Line = Shade(L.Paint, 0.55);
-    C.Line(-B.CabinHalfWidth - 1.5, B.ScreenBaseY + 0.8, B.CabinHalfWidth + 1.5, B.ScreenBaseY + 0.8, 0.25, Line);
-    C.Line(-B.CabinHalfWidth - 1.5, B.RearBaseY - 0.6, B.CabinHalfWidth + 1.5, B.RearBaseY - 0.6, 0.25, Line);
+    C.Line(-B.CabinHalfWidth - 1.5, B.ScreenBaseY + 0.8, B.CabinHalfWidth + 1.5,
+           B.ScreenBaseY + 0.8, 0.25, Line);
+    C.Line(-B.CabinHalfWidth - 1.5, B.RearBaseY - 0.6, B.CabinHalfWidth + 1.5, B.RearBaseY - 0.6,
+           0.25, Line);
 
     // Glass: windscreen, rear window and the two side windows.
     const double HC = B.CabinHalfWidth, Pillar = 0.9;
@@ -423,12 +456,14 @@ void PaintPlan(TCanvas& C, const TLivery& L) {
                          {-HC + Pillar * 0.6, B.RearBaseY + 0.2}});
     for (double S : {1.0, -1.0}) {
         const double In = S * (HC - B.GlassSlant * 1.1), Out = S * (HC + B.GlassSlant * 0.7);
-        std::vector<TVec2D> Pane = {{In, B.RearTopY - 0.2}, {In, B.ScreenTopY + 0.2},
-                                    {Out, B.ScreenBaseY - 1.5}, {Out, B.RearBaseY + 1.0}};
+        std::vector<TVec2D> Pane = {{In, B.RearTopY - 0.2},
+                                    {In, B.ScreenTopY + 0.2},
+                                    {Out, B.ScreenBaseY - 1.5},
+                                    {Out, B.RearBaseY + 1.0}};
         if (S < 0) std::reverse(Pane.begin(), Pane.end());
         C.Polygon(Pane, GLASS);
-        C.Line(S * HC, (B.ScreenTopY + B.RearTopY) / 2, S * (HC + 0.3), (B.ScreenTopY + B.RearTopY) / 2, 0.5,
-               Shade(L.Paint, 0.7)); // the door pillar
+        C.Line(S * HC, (B.ScreenTopY + B.RearTopY) / 2, S * (HC + 0.3),
+               (B.ScreenTopY + B.RearTopY) / 2, 0.5, Shade(L.Paint, 0.7)); // the door pillar
     }
     // Race number on the roof, in a white roundel.
     const double RoofY = (B.ScreenTopY + B.RearTopY) / 2;
@@ -441,11 +476,13 @@ void PaintPlan(TCanvas& C, const TLivery& L) {
     for (double S : {1.0, -1.0}) {
         C.Ellipse(S * (HWF - 2.9), HL - 1.6, 2.2, 1.25, HEADLIGHT);
         C.Rect(S * (HWR - 1.2) - 1.6, -HL - 0.5, S * (HWR - 1.2) + 1.6, -HL + 1.4, TAILLIGHT);
-        C.Ellipse(S * (B.HalfWidth.At(B.ScreenBaseY) + 0.2), B.ScreenBaseY - 0.8, 1.3, 0.8, Shade(L.Paint, 0.6));
+        C.Ellipse(S * (B.HalfWidth.At(B.ScreenBaseY) + 0.2), B.ScreenBaseY - 0.8, 1.3, 0.8,
+                  Shade(L.Paint, 0.6));
     }
     if (B.Extras == TExtras::OffRoad) {
         // The jeep's bonnet vents and a darker tail door around the spare wheel.
-        for (int I = 0; I < 4; ++I) C.Rect(-4.5, 12.0 + I * 1.6, 4.5, 12.6 + I * 1.6, Shade(L.Paint, 0.5));
+        for (int I = 0; I < 4; ++I)
+            C.Rect(-4.5, 12.0 + I * 1.6, 4.5, 12.6 + I * 1.6, Shade(L.Paint, 0.5));
     }
 }
 
@@ -456,10 +493,13 @@ void PaintCap(TCanvas& C, const TLivery& L, bool Nose) {
     C.Rect(-14, 0, 14, Z0 + 1.6, RUBBER); // bumper
     if (Nose) {
         C.RoundRect(-5.5, Z0 + 2.0, 5.5, ZD - 1.8, 0.8, Hex("#141414"));
-        for (int I = 0; I < 4; ++I) C.Line(-5, Z0 + 2.6 + I * 0.9, 5, Z0 + 2.6 + I * 0.9, 0.25, Hex("#5a5a5a"));
-        for (double S : {1.0, -1.0}) C.Ellipse(S * 8.0, ZD - 2.3, 2.4, 1.2, HEADLIGHT);
+        for (int I = 0; I < 4; ++I)
+            C.Line(-5, Z0 + 2.6 + I * 0.9, 5, Z0 + 2.6 + I * 0.9, 0.25, Hex("#5a5a5a"));
+        for (double S : {1.0, -1.0})
+            C.Ellipse(S * 8.0, ZD - 2.3, 2.4, 1.2, HEADLIGHT);
     } else {
-        for (double S : {1.0, -1.0}) C.Rect(S * 8.0 - 2.6, ZD - 3.6, S * 8.0 + 2.6, ZD - 1.6, TAILLIGHT);
+        for (double S : {1.0, -1.0})
+            C.Rect(S * 8.0 - 2.6, ZD - 3.6, S * 8.0 + 2.6, ZD - 1.6, TAILLIGHT);
         C.Rect(-3.0, Z0 + 2.2, 3.0, Z0 + 3.8, Hex("#f0f0e8")); // number plate
     }
 }
@@ -479,7 +519,9 @@ void PaintWheelCells(TCarAtlas& A) {
         if (R < 0.16) return Hex("#d8d8d8");
         return Shade(Hex("#c4c7cc"), 0.55 + 0.45 * Spoke);
     });
-    A.Trim.Paint([](double X, double Y) { return Gray(0.16 + 0.05 * Fractal(X * 8, Y * 8, 64, 2, 0.5, 3)); });
+    A.Trim.Paint([](double X, double Y) {
+        return Gray(0.16 + 0.05 * Fractal(X * 8, Y * 8, 64, 2, 0.5, 3));
+    });
     A.Chrome.Paint([](double X, double Y) { return Gray(0.62 + 0.3 * std::sin((X + Y) * 9)); });
 }
 
@@ -521,6 +563,6 @@ void BuildCars(TContent& Content) {
         }
     }
     for (int I = 0; I < CAR_MODEL_COUNT; ++I)
-        Content.Pictures.push_back({DataRelativePath(CAR_ASSETS[I].Texture), PaintLivery(Liveries[I]),
-                                    TPictureFormat::Jpeg});
+        Content.Pictures.push_back({DataRelativePath(CAR_ASSETS[I].Texture),
+                                    PaintLivery(Liveries[I]), TPictureFormat::Jpeg});
 }

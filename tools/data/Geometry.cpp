@@ -92,26 +92,32 @@ int TModel::TexCoord(double U, double V) {
 
 std::vector<int> TModel::Vertices(std::initializer_list<TVecD> Local) {
     std::vector<int> R;
-    for (const TVecD& P : Local) R.push_back(Vertex(P));
+    for (const TVecD& P : Local)
+        R.push_back(Vertex(P));
     return R;
 }
 
 std::vector<int> TModel::TexCoords(std::initializer_list<TVec2D> List) {
     std::vector<int> R;
-    for (const TVec2D& T : List) R.push_back(TexCoord(T));
+    for (const TVec2D& T : List)
+        R.push_back(TexCoord(T));
     return R;
 }
 
-void TModel::BeginFace() { ++FaceNumber; }
+void TModel::BeginFace() {
+    ++FaceNumber;
+}
 
 void TModel::Triangle(int A, int B, int C, int TA, int TB, int TC) {
     if (Place.Mirrors()) {
         std::swap(B, C);
         std::swap(TB, TC);
     }
-    const TVecD N = Cross(Points[size_t(B)] - Points[size_t(A)], Points[size_t(C)] - Points[size_t(A)]);
+    const TVecD N =
+        Cross(Points[size_t(B)] - Points[size_t(A)], Points[size_t(C)] - Points[size_t(A)]);
     if (Length(N) < MIN_DOUBLE_AREA)
-        throw std::logic_error(Name + ": triangle " + std::to_string(Faces.size()) + " has no area");
+        throw std::logic_error(Name + ": triangle " + std::to_string(Faces.size()) +
+                               " has no area");
     Faces.push_back({{A, B, C}});
     FaceUVs.push_back({{TA, TB, TC}});
 }
@@ -126,9 +132,11 @@ TMdlData TModel::Mdl() const {
     Data.Faces = Faces;
     Data.FaceTexCoords = FaceUVs;
     Data.Vertices.reserve(Points.size());
-    for (const TVecD& P : Points) Data.Vertices.push_back({float(P.x), float(P.y), float(P.z)});
+    for (const TVecD& P : Points)
+        Data.Vertices.push_back({float(P.x), float(P.y), float(P.z)});
     Data.TexCoords.reserve(UVs.size());
-    for (const TVec2D& T : UVs) Data.TexCoords.push_back({float(T.x), float(T.y)});
+    for (const TVec2D& T : UVs)
+        Data.TexCoords.push_back({float(T.x), float(T.y)});
     return Data;
 }
 
@@ -147,7 +155,9 @@ void AddPictureQuad(TModel& M, TVecD BL, TVecD BR, TVecD TR, TVecD TL, const TRe
 
 namespace {
 
-bool Present(const TRegion& R) { return R.U0 != R.U1; }
+bool Present(const TRegion& R) {
+    return R.U0 != R.U1;
+}
 
 } // namespace
 
@@ -164,8 +174,8 @@ void AddBox(TModel& M, TVecD Min, TVecD Max, const TBoxSkin& Skin, double Bevel)
     }
     if (B > 0 && Present(Skin.Bevel)) {
         const TVecD O[4] = {{X0, Y0, ZS}, {X1, Y0, ZS}, {X1, Y1, ZS}, {X0, Y1, ZS}};
-        const TVecD I[4] = {{X0 + B, Y0 + B, Z1}, {X1 - B, Y0 + B, Z1}, {X1 - B, Y1 - B, Z1},
-                            {X0 + B, Y1 - B, Z1}};
+        const TVecD I[4] = {
+            {X0 + B, Y0 + B, Z1}, {X1 - B, Y0 + B, Z1}, {X1 - B, Y1 - B, Z1}, {X0 + B, Y1 - B, Z1}};
         for (int K = 0; K < 4; ++K) {
             const int L = (K + 1) % 4;
             AddFlatQuad(M, O[K], O[L], I[L], I[K], Bev.At(O[K].x, O[K].y), Bev.At(O[L].x, O[L].y),
@@ -187,7 +197,8 @@ void AddBox(TModel& M, TVecD Min, TVecD Max, const TBoxSkin& Skin, double Bevel)
         AddPictureQuad(M, {X0, Y1, Z0}, {X0, Y0, Z0}, {X0, Y0, ZS}, {X0, Y1, ZS}, Skin.Left);
 }
 
-void AddFlatOutline(TModel& M, const TOutline& Outline, double Z, const TPlanarMap& Map, bool Down) {
+void AddFlatOutline(TModel& M, const TOutline& Outline, double Z, const TPlanarMap& Map,
+                    bool Down) {
     M.BeginFace();
     std::vector<int> V, T;
     for (const TVec2D& P : Outline) {
@@ -196,7 +207,8 @@ void AddFlatOutline(TModel& M, const TOutline& Outline, double Z, const TPlanarM
     }
     for (const auto& Tri : TriangulateOutline(Outline)) {
         const int A = Tri[0], B = Down ? Tri[2] : Tri[1], C = Down ? Tri[1] : Tri[2];
-        M.Triangle(V[size_t(A)], V[size_t(B)], V[size_t(C)], T[size_t(A)], T[size_t(B)], T[size_t(C)]);
+        M.Triangle(V[size_t(A)], V[size_t(B)], V[size_t(C)], T[size_t(A)], T[size_t(B)],
+                   T[size_t(C)]);
     }
 }
 
@@ -220,7 +232,8 @@ void Band(TModel& M, const TOutline& Lower, double ZL, const TOutline& Upper, do
     }
     if (Start == N) Start = 0; // all smooth: one ring, closing on its first column
     const auto Column = [&](size_t I) {
-        return std::pair{M.Vertex({Lower[I].x, Lower[I].y, ZL}), M.Vertex({Upper[I].x, Upper[I].y, ZU})};
+        return std::pair{M.Vertex({Lower[I].x, Lower[I].y, ZL}),
+                         M.Vertex({Upper[I].x, Upper[I].y, ZU})};
     };
     // A smooth corner's column is shared by the walls on both sides of it; the walls after a hard
     // corner are a new face with a column of their own.
@@ -236,8 +249,8 @@ void Band(TModel& M, const TOutline& Lower, double ZL, const TOutline& Upper, do
         const bool Last = K + 1 == N;
         const double F1 = Last ? 1.0 : F + (Along[A + 1] - Along[A]) / Along[N];
         const std::pair<int, int> Next = Last && !Hard[B] ? First : Column(B);
-        const std::vector<int> T =
-            M.TexCoords({UVOf(A, F, false), UVOf(B, F1, false), UVOf(B, F1, true), UVOf(A, F, true)});
+        const std::vector<int> T = M.TexCoords(
+            {UVOf(A, F, false), UVOf(B, F1, false), UVOf(B, F1, true), UVOf(A, F, true)});
         M.Quad(Cur.first, Next.first, Next.second, Cur.second, T[0], T[1], T[2], T[3]);
         Cur = Next;
         F = F1;
@@ -261,8 +274,9 @@ void AddPrism(TModel& M, const TOutline& Outline, double Z0, double Z1, const TP
     }
     M.BeginFace();
     const TRegion& R = Skin.Side;
-    Band(M, Outline, Z0, Outline, ZS, SmoothDegrees,
-         [&](size_t, double F, bool Up) { return TVec2D{R.U(F), Up ? R.V0 : R.V1}; });
+    Band(M, Outline, Z0, Outline, ZS, SmoothDegrees, [&](size_t, double F, bool Up) {
+        return TVec2D{R.U(F), Up ? R.V0 : R.V1};
+    });
     if (Skin.Bottom) AddFlatOutline(M, Outline, Z0, Skin.Top, true);
 }
 
@@ -279,7 +293,8 @@ void AddLathe(TModel& M, const std::vector<TVec2D>& Profile, int Segments, const
     const size_t N = Profile.size();
     std::vector<double> Along(N, 0);
     for (size_t I = 1; I < N; ++I)
-        Along[I] = Along[I - 1] + std::hypot(Profile[I].x - Profile[I - 1].x, Profile[I].y - Profile[I - 1].y);
+        Along[I] = Along[I - 1] +
+                   std::hypot(Profile[I].x - Profile[I - 1].x, Profile[I].y - Profile[I - 1].y);
     const double Total = Along[N - 1];
     const auto At = [&](size_t I, int J) {
         const double A = 2 * PI * J / Segments;
@@ -292,7 +307,8 @@ void AddLathe(TModel& M, const std::vector<TVec2D>& Profile, int Segments, const
             R.push_back(M.Vertex({0, 0, Profile[I].y}));
             return R;
         }
-        for (int J = 0; J < Segments; ++J) R.push_back(M.Vertex(At(I, J)));
+        for (int J = 0; J < Segments; ++J)
+            R.push_back(M.Vertex(At(I, J)));
         return R;
     };
     M.BeginFace();
@@ -301,27 +317,31 @@ void AddLathe(TModel& M, const std::vector<TVec2D>& Profile, int Segments, const
         const std::vector<int> Upper = Ring(I);
         const double F0 = Along[I - 1] / Total, F1 = Along[I] / Total;
         for (int J = 0; J < Segments; ++J) {
-            const double A0 = double(J) / Segments, A1 = double(J + 1) / Segments, AM = (A0 + A1) / 2;
+            const double A0 = double(J) / Segments, A1 = double(J + 1) / Segments,
+                         AM = (A0 + A1) / 2;
             const int JN = (J + 1) % Segments;
             const TVecD L0 = At(I - 1, J), L1 = At(I - 1, J + 1), U0 = At(I, J), U1 = At(I, J + 1);
             const bool LowApex = Lower.size() == 1, UpApex = Upper.size() == 1;
             if (LowApex && UpApex) break;
             if (LowApex) { // the quad's first triangle with its two lower corners in one
-                const std::vector<int> T = M.TexCoords({UV(AM, F0, L0), UV(A1, F1, U1), UV(A0, F1, U0)});
+                const std::vector<int> T =
+                    M.TexCoords({UV(AM, F0, L0), UV(A1, F1, U1), UV(A0, F1, U0)});
                 M.Triangle(Lower[0], Upper[size_t(JN)], Upper[size_t(J)], T[0], T[1], T[2]);
             } else if (UpApex) {
-                const std::vector<int> T = M.TexCoords({UV(A0, F0, L0), UV(A1, F0, L1), UV(AM, F1, U0)});
+                const std::vector<int> T =
+                    M.TexCoords({UV(A0, F0, L0), UV(A1, F0, L1), UV(AM, F1, U0)});
                 M.Triangle(Lower[size_t(J)], Lower[size_t(JN)], Upper[0], T[0], T[1], T[2]);
             } else {
                 const std::vector<int> T =
                     M.TexCoords({UV(A0, F0, L0), UV(A1, F0, L1), UV(A1, F1, U1), UV(A0, F1, U0)});
-                M.Quad(Lower[size_t(J)], Lower[size_t(JN)], Upper[size_t(JN)], Upper[size_t(J)], T[0], T[1],
-                       T[2], T[3]);
+                M.Quad(Lower[size_t(J)], Lower[size_t(JN)], Upper[size_t(JN)], Upper[size_t(J)],
+                       T[0], T[1], T[2], T[3]);
             }
         }
         // A crease at profile point I: the next span starts a new face with a ring of its own.
-        const bool Crease = I + 1 < N && Profile[I].x > 0 &&
-                            TurnDegrees(Profile[I - 1], Profile[I], Profile[I + 1]) >= SmoothDegrees;
+        const bool Crease =
+            I + 1 < N && Profile[I].x > 0 &&
+            TurnDegrees(Profile[I - 1], Profile[I], Profile[I + 1]) >= SmoothDegrees;
         if (Crease) {
             M.BeginFace();
             Lower = Ring(I);
@@ -356,7 +376,8 @@ void AddTube(TModel& M, const std::vector<TVecD>& Path, double Radius, int Sides
         Bin[I] = Cross(T, Norm[I]);
     }
     std::vector<double> Along(N + 1, 0);
-    for (size_t I = 1; I <= N; ++I) Along[I] = Along[I - 1] + Length(Path[I % N] - Path[I - 1]);
+    for (size_t I = 1; I <= N; ++I)
+        Along[I] = Along[I - 1] + Length(Path[I % N] - Path[I - 1]);
     const double Total = Closed ? Along[N] : Along[N - 1];
     // Corner J of the tube's ring around path point I.
     const auto RingPoint = [&](size_t I, int J) {
@@ -366,7 +387,8 @@ void AddTube(TModel& M, const std::vector<TVecD>& Path, double Radius, int Sides
     M.BeginFace();
     std::vector<std::vector<int>> Rings(N);
     for (size_t I = 0; I < N; ++I)
-        for (int J = 0; J < Sides; ++J) Rings[I].push_back(M.Vertex(RingPoint(I, J)));
+        for (int J = 0; J < Sides; ++J)
+            Rings[I].push_back(M.Vertex(RingPoint(I, J)));
     const size_t Spans = Closed ? N : N - 1;
     for (size_t I = 0; I < Spans; ++I) {
         const size_t K = (I + 1) % N;
@@ -375,10 +397,12 @@ void AddTube(TModel& M, const std::vector<TVecD>& Path, double Radius, int Sides
             const int JN = (J + 1) % Sides;
             const double U0 = double(J) / Sides, U1 = double(J + 1) / Sides;
             // Round the ring first, then along the path: outwards.
-            const std::vector<int> T = M.TexCoords({{Region.U(U0), Region.V(V0)}, {Region.U(U1), Region.V(V0)},
-                                                    {Region.U(U1), Region.V(V1)}, {Region.U(U0), Region.V(V1)}});
-            M.Quad(Rings[I][size_t(J)], Rings[I][size_t(JN)], Rings[K][size_t(JN)], Rings[K][size_t(J)], T[0], T[1],
-                   T[2], T[3]);
+            const std::vector<int> T = M.TexCoords({{Region.U(U0), Region.V(V0)},
+                                                    {Region.U(U1), Region.V(V0)},
+                                                    {Region.U(U1), Region.V(V1)},
+                                                    {Region.U(U0), Region.V(V1)}});
+            M.Quad(Rings[I][size_t(J)], Rings[I][size_t(JN)], Rings[K][size_t(JN)],
+                   Rings[K][size_t(J)], T[0], T[1], T[2], T[3]);
         }
     }
     if (Closed) return;
@@ -387,12 +411,15 @@ void AddTube(TModel& M, const std::vector<TVecD>& Path, double Radius, int Sides
         M.BeginFace();
         const int C = M.Vertex(Path[I]);
         std::vector<int> Rim;
-        for (int J = 0; J < Sides; ++J) Rim.push_back(M.Vertex(RingPoint(I, J)));
+        for (int J = 0; J < Sides; ++J)
+            Rim.push_back(M.Vertex(RingPoint(I, J)));
         const int TC = M.TexCoord(Region.U(0.5), Region.V(End == 0 ? 0 : 1));
         for (int J = 0; J < Sides; ++J) {
             const int JN = (J + 1) % Sides;
-            const int TA = M.TexCoord(Region.U(double(J) / Sides), Region.V(End == 0 ? 0.02 : 0.98));
-            const int TB = M.TexCoord(Region.U(double(J + 1) / Sides), Region.V(End == 0 ? 0.02 : 0.98));
+            const int TA =
+                M.TexCoord(Region.U(double(J) / Sides), Region.V(End == 0 ? 0.02 : 0.98));
+            const int TB =
+                M.TexCoord(Region.U(double(J + 1) / Sides), Region.V(End == 0 ? 0.02 : 0.98));
             // The start cap faces backwards along the path, the end cap forwards.
             if (End == 0)
                 M.Triangle(C, Rim[size_t(JN)], Rim[size_t(J)], TC, TB, TA);
@@ -417,8 +444,8 @@ void AddSheet(TModel& M, double X0, double Y0, double X1, double Y1, int Nx, int
         }
     for (int J = 0; J < Ny; ++J)
         for (int I = 0; I < Nx; ++I) {
-            const size_t A = size_t(J) * size_t(Nx + 1) + size_t(I), B = A + 1, C = B + size_t(Nx + 1),
-                         D = A + size_t(Nx + 1);
+            const size_t A = size_t(J) * size_t(Nx + 1) + size_t(I), B = A + 1,
+                         C = B + size_t(Nx + 1), D = A + size_t(Nx + 1);
             M.Quad(V[A], V[B], V[C], V[D], T[A], T[B], T[C], T[D]);
         }
     if (Thickness <= 0) return;
@@ -426,7 +453,8 @@ void AddSheet(TModel& M, double X0, double Y0, double X1, double Y1, int Nx, int
     struct TSideWalk {
         int I0, J0, DI, DJ, Steps;
     };
-    const TSideWalk Walks[4] = {{0, 0, 1, 0, Nx}, {Nx, 0, 0, 1, Ny}, {Nx, Ny, -1, 0, Nx}, {0, Ny, 0, -1, Ny}};
+    const TSideWalk Walks[4] = {
+        {0, 0, 1, 0, Nx}, {Nx, 0, 0, 1, Ny}, {Nx, Ny, -1, 0, Nx}, {0, Ny, 0, -1, Ny}};
     for (const TSideWalk& W : Walks) {
         M.BeginFace();
         std::vector<int> Hi, Lo;
@@ -438,16 +466,19 @@ void AddSheet(TModel& M, double X0, double Y0, double X1, double Y1, int Nx, int
         }
         for (int S = 0; S < W.Steps; ++S) {
             const double F0 = double(S) / W.Steps, F1 = double(S + 1) / W.Steps;
-            const std::vector<int> T = M.TexCoords(
-                {{Edge.U(F0), Edge.V1}, {Edge.U(F1), Edge.V1}, {Edge.U(F1), Edge.V0}, {Edge.U(F0), Edge.V0}});
-            M.Quad(Lo[size_t(S)], Lo[size_t(S) + 1], Hi[size_t(S) + 1], Hi[size_t(S)], T[0], T[1], T[2], T[3]);
+            const std::vector<int> T = M.TexCoords({{Edge.U(F0), Edge.V1},
+                                                    {Edge.U(F1), Edge.V1},
+                                                    {Edge.U(F1), Edge.V0},
+                                                    {Edge.U(F0), Edge.V0}});
+            M.Quad(Lo[size_t(S)], Lo[size_t(S) + 1], Hi[size_t(S) + 1], Hi[size_t(S)], T[0], T[1],
+                   T[2], T[3]);
         }
     }
 }
 
 void AddExtrusionX(TModel& M, const TOutline& Section, double X0, double X1,
-                   const std::function<TRegion(size_t Edge)>& WallRegion, TRegion EndX0, TRegion EndX1,
-                   double SmoothDegrees) {
+                   const std::function<TRegion(size_t Edge)>& WallRegion, TRegion EndX0,
+                   TRegion EndX1, double SmoothDegrees) {
     const size_t N = Section.size();
     std::vector<TRegion> Regions(N);
     std::vector<bool> Has(N);
@@ -488,7 +519,8 @@ void AddExtrusionX(TModel& M, const TOutline& Section, double X0, double X1,
         }
         const size_t Corners = Run.size() + 1;
         std::vector<TVec2D> P(Corners);
-        for (size_t I = 0; I < Run.size(); ++I) P[I] = Section[Run[I]];
+        for (size_t I = 0; I < Run.size(); ++I)
+            P[I] = Section[Run[I]];
         P[Run.size()] = Section[(Run.back() + 1) % N];
         std::vector<double> Along(Corners, 0);
         double NY = 0, NZ = 0;
@@ -509,7 +541,8 @@ void AddExtrusionX(TModel& M, const TOutline& Section, double X0, double X1,
         // The picture's up in the section plane, and whether u runs along +x.
         const double UpY = NZ > 0.7 ? 1 : NZ < -0.7 ? -1 : 0, UpZ = std::fabs(NZ) > 0.7 ? 0 : 1;
         const bool UAlongX = NZ * UpY - NY * UpZ > 0;
-        const double UpStart = P[0].x * UpY + P[0].y * UpZ, UpEnd = P[Corners - 1].x * UpY + P[Corners - 1].y * UpZ;
+        const double UpStart = P[0].x * UpY + P[0].y * UpZ,
+                     UpEnd = P[Corners - 1].x * UpY + P[Corners - 1].y * UpZ;
         const bool VFromStart = UpStart >= UpEnd;
         const TRegion R = Regions[First];
         M.BeginFace();
@@ -546,10 +579,12 @@ void AddExtrusionX(TModel& M, const TOutline& Section, double X0, double X1,
         for (const TVec2D& P : Section) {
             V.push_back(M.Vertex({X, P.x, P.y}));
             const double FU = (P.x - Box.X0) / (Box.X1 - Box.X0);
-            T.push_back(M.TexCoord(R.U(End == 1 ? FU : 1 - FU), R.V((Box.Y1 - P.y) / (Box.Y1 - Box.Y0))));
+            T.push_back(
+                M.TexCoord(R.U(End == 1 ? FU : 1 - FU), R.V((Box.Y1 - P.y) / (Box.Y1 - Box.Y0))));
         }
         for (const auto& Tri : Tris) {
-            const size_t A = size_t(Tri[0]), B = size_t(End == 1 ? Tri[1] : Tri[2]), C = size_t(End == 1 ? Tri[2] : Tri[1]);
+            const size_t A = size_t(Tri[0]), B = size_t(End == 1 ? Tri[1] : Tri[2]),
+                         C = size_t(End == 1 ? Tri[2] : Tri[1]);
             M.Triangle(V[A], V[B], V[C], T[A], T[B], T[C]);
         }
     }
@@ -572,13 +607,16 @@ void AddRing(TModel& M, const TOutline& Outer, const TOutline& Inner, double Z0,
     }
     if (Present(Side)) {
         M.BeginFace();
-        Band(M, Outer, Z0, Outer, Z1, SmoothDegrees,
-             [&](size_t, double F, bool Up) { return TVec2D{Side.U(F), Up ? Side.V0 : Side.V1}; });
+        Band(M, Outer, Z0, Outer, Z1, SmoothDegrees, [&](size_t, double F, bool Up) {
+            return TVec2D{Side.U(F), Up ? Side.V0 : Side.V1};
+        });
     }
     if (Present(HoleSide)) {
-        TOutline Hole(Inner.rbegin(), Inner.rend()); // walked the other way, its walls face the hole
+        TOutline Hole(Inner.rbegin(),
+                      Inner.rend()); // walked the other way, its walls face the hole
         M.BeginFace();
-        Band(M, Hole, Z0, Hole, Z1, SmoothDegrees,
-             [&](size_t, double F, bool Up) { return TVec2D{HoleSide.U(F), Up ? HoleSide.V0 : HoleSide.V1}; });
+        Band(M, Hole, Z0, Hole, Z1, SmoothDegrees, [&](size_t, double F, bool Up) {
+            return TVec2D{HoleSide.U(F), Up ? HoleSide.V0 : HoleSide.V1};
+        });
     }
 }

@@ -16,26 +16,42 @@
 #include "Outline.h"
 #include "models/dMeshes.h"
 
-#include <initializer_list>
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 struct TVecD {
     double x = 0, y = 0, z = 0;
 };
-inline TVecD operator+(TVecD A, TVecD B) { return {A.x + B.x, A.y + B.y, A.z + B.z}; }
-inline TVecD operator-(TVecD A, TVecD B) { return {A.x - B.x, A.y - B.y, A.z - B.z}; }
-inline TVecD operator*(TVecD A, double S) { return {A.x * S, A.y * S, A.z * S}; }
-inline TVecD operator*(double S, TVecD A) { return A * S; }
-inline double Dot(TVecD A, TVecD B) { return A.x * B.x + A.y * B.y + A.z * B.z; }
+inline TVecD operator+(TVecD A, TVecD B) {
+    return {A.x + B.x, A.y + B.y, A.z + B.z};
+}
+inline TVecD operator-(TVecD A, TVecD B) {
+    return {A.x - B.x, A.y - B.y, A.z - B.z};
+}
+inline TVecD operator*(TVecD A, double S) {
+    return {A.x * S, A.y * S, A.z * S};
+}
+inline TVecD operator*(double S, TVecD A) {
+    return A * S;
+}
+inline double Dot(TVecD A, TVecD B) {
+    return A.x * B.x + A.y * B.y + A.z * B.z;
+}
 inline TVecD Cross(TVecD A, TVecD B) {
     return {A.y * B.z - A.z * B.y, A.z * B.x - A.x * B.z, A.x * B.y - A.y * B.x};
 }
-inline double Length(TVecD A) { return std::sqrt(Dot(A, A)); }
-inline TVecD Normalized(TVecD A) { return A * (1.0 / Length(A)); }
-inline TVecD Lerp(TVecD A, TVecD B, double T) { return A + (B - A) * T; }
+inline double Length(TVecD A) {
+    return std::sqrt(Dot(A, A));
+}
+inline TVecD Normalized(TVecD A) {
+    return A * (1.0 / Length(A));
+}
+inline TVecD Lerp(TVecD A, TVecD B, double T) {
+    return A + (B - A) * T;
+}
 
 // An affine placement: a rotation (columns X, Y, Z) and a translation.
 struct TXform {
@@ -92,8 +108,8 @@ public:
     // indices must not depend on the compiler).
     std::vector<int> Vertices(std::initializer_list<TVecD> Local);
     std::vector<int> TexCoords(std::initializer_list<TVec2D> UVs);
-    // A triangle, counter-clockwise seen from outside in local coordinates (a mirroring placement is
-    // undone here). Refuses a triangle without area: it has no normal.
+    // A triangle, counter-clockwise seen from outside in local coordinates (a mirroring placement
+    // is undone here). Refuses a triangle without area: it has no normal.
     void Triangle(int A, int B, int C, int TA, int TB, int TC);
     void Quad(int A, int B, int C, int D, int TA, int TB, int TC, int TD);
     // Starts a hard face: its texture coordinates differ from the previous face's.
@@ -182,8 +198,8 @@ void AddSheet(TModel& M, double X0, double Y0, double X1, double Y1, int Nx, int
 // outside: facing up, its top is towards +y; otherwise towards +z. The end faces show EndX0 (the
 // face at X0, seen from -x) and EndX1, upright, or are left out when empty.
 void AddExtrusionX(TModel& M, const TOutline& Section, double X0, double X1,
-                   const std::function<TRegion(size_t Edge)>& WallRegion, TRegion EndX0, TRegion EndX1,
-                   double SmoothDegrees = 30);
+                   const std::function<TRegion(size_t Edge)>& WallRegion, TRegion EndX0,
+                   TRegion EndX1, double SmoothDegrees = 30);
 
 // A flat ring between two outlines (both counter-clockwise, the same number of corners, Inner
 // inside Outer) from Z0 to Z1: top face mapped by Top, outer wall by Side, the wall of the hole by

@@ -7,7 +7,9 @@
 
 namespace {
 
-double Clamp01(double V) { return V < 0 ? 0 : V > 1 ? 1 : V; }
+double Clamp01(double V) {
+    return V < 0 ? 0 : V > 1 ? 1 : V;
+}
 
 int HexDigit(char C) {
     if (C >= '0' && C <= '9') return C - '0';
@@ -27,8 +29,8 @@ double SegmentDistance(TVec2D P, TVec2D A, TVec2D B) {
 
 // The pixel rectangle [X0, X1) x [Y0, Y1) covering the points grown by Grow, within the picture
 // and the clip.
-void Bounds(const TImage& Img, const std::vector<TVec2D>& Points, double Grow, const TPixelClip& Clip,
-            int& X0, int& Y0, int& X1, int& Y1) {
+void Bounds(const TImage& Img, const std::vector<TVec2D>& Points, double Grow,
+            const TPixelClip& Clip, int& X0, int& Y0, int& X1, int& Y1) {
     const TBounds2D B = BoundsOf(Points);
     X0 = std::max({0, Clip.X0, int(std::floor(B.X0 - Grow))});
     Y0 = std::max({0, Clip.Y0, int(std::floor(B.Y0 - Grow))});
@@ -40,23 +42,31 @@ void Bounds(const TImage& Img, const std::vector<TVec2D>& Points, double Grow, c
 
 TColor Hex(const char* Text, double Alpha) {
     const char* H = Text[0] == '#' ? Text + 1 : Text;
-    const auto Byte = [&](int I) { return (HexDigit(H[2 * I]) * 16 + HexDigit(H[2 * I + 1])) / 255.0; };
+    const auto Byte = [&](int I) {
+        return (HexDigit(H[2 * I]) * 16 + HexDigit(H[2 * I + 1])) / 255.0;
+    };
     return {Byte(0), Byte(1), Byte(2), Alpha};
 }
 
 TColor Mix(TColor A, TColor B, double T) {
-    return {A.r + (B.r - A.r) * T, A.g + (B.g - A.g) * T, A.b + (B.b - A.b) * T, A.a + (B.a - A.a) * T};
+    return {A.r + (B.r - A.r) * T, A.g + (B.g - A.g) * T, A.b + (B.b - A.b) * T,
+            A.a + (B.a - A.a) * T};
 }
 
-TColor Shade(TColor C, double Factor) { return {C.r * Factor, C.g * Factor, C.b * Factor, C.a}; }
+TColor Shade(TColor C, double Factor) {
+    return {C.r * Factor, C.g * Factor, C.b * Factor, C.a};
+}
 
-TColor Gray(double V) { return {V, V, V, 1}; }
+TColor Gray(double V) {
+    return {V, V, V, 1};
+}
 
 // ---------------------------------------------------------------- TImage
 
 TImage::TImage(int Width, int Height, TColor Fill)
     : W(Width), H(Height),
-      Pixels(size_t(Width) * size_t(Height), TPixel{float(Fill.r), float(Fill.g), float(Fill.b), float(Fill.a)}) {}
+      Pixels(size_t(Width) * size_t(Height),
+             TPixel{float(Fill.r), float(Fill.g), float(Fill.b), float(Fill.a)}) {}
 
 TImage TImage::Blank(int Width, int Height) {
     TImage I(0, 0);
@@ -87,7 +97,8 @@ void TImage::Blend(int X, int Y, TColor C, double Alpha) {
     P.a = float(P.a + (1 - P.a) * A);
 }
 
-void TImage::Fill(int X0, int Y0, int X1, int Y1, const std::function<TColor(double, double)>& Paint) {
+void TImage::Fill(int X0, int Y0, int X1, int Y1,
+                  const std::function<TColor(double, double)>& Paint) {
     if (Blank()) return;
     X0 = std::max(X0, 0);
     Y0 = std::max(Y0, 0);
@@ -128,7 +139,9 @@ uint32_t Hash(int X, int Y, uint32_t Seed) {
     return H;
 }
 
-double Random01(int X, int Y, uint32_t Seed) { return Hash(X, Y, Seed) / 4294967296.0; }
+double Random01(int X, int Y, uint32_t Seed) {
+    return Hash(X, Y, Seed) / 4294967296.0;
+}
 
 double ValueNoise(double X, double Y, int PeriodX, int PeriodY, uint32_t Seed) {
     const double FX = std::floor(X), FY = std::floor(Y);
@@ -144,7 +157,8 @@ double ValueNoise(double X, double Y, int PeriodX, int PeriodY, uint32_t Seed) {
     return A + (B - A) * SX + (C - A) * SY + (A - B - C + D) * SX * SY;
 }
 
-double Fractal(double X, double Y, int PeriodX, int PeriodY, int Octaves, double Gain, uint32_t Seed) {
+double Fractal(double X, double Y, int PeriodX, int PeriodY, int Octaves, double Gain,
+               uint32_t Seed) {
     double Sum = 0, Weight = 1, Total = 0;
     for (int O = 0; O < Octaves; ++O) {
         Sum += ValueNoise(X, Y, PeriodX, PeriodY, Seed + uint32_t(O) * 1013u) * Weight;
@@ -160,7 +174,8 @@ double Fractal(double X, double Y, int PeriodX, int PeriodY, int Octaves, double
 
 // ---------------------------------------------------------------- pixel painting
 
-void FillPolygonPx(TImage& Img, const std::vector<TVec2D>& Points, TColor C, const TPixelClip& Clip) {
+void FillPolygonPx(TImage& Img, const std::vector<TVec2D>& Points, TColor C,
+                   const TPixelClip& Clip) {
     if (Points.size() < 3 || Img.Blank()) return;
     int X0, Y0, X1, Y1;
     Bounds(Img, Points, 1, Clip, X0, Y0, X1, Y1);
@@ -172,7 +187,8 @@ void FillPolygonPx(TImage& Img, const std::vector<TVec2D>& Points, TColor C, con
             double D = 1e30;
             for (size_t I = 0, J = N - 1; I < N; J = I++) {
                 const TVec2D A = Points[I], B = Points[J];
-                if ((A.y > P.y) != (B.y > P.y) && P.x < (B.x - A.x) * (P.y - A.y) / (B.y - A.y) + A.x)
+                if ((A.y > P.y) != (B.y > P.y) &&
+                    P.x < (B.x - A.x) * (P.y - A.y) / (B.y - A.y) + A.x)
                     Inside = !Inside;
                 D = std::min(D, SegmentDistance(P, A, B));
             }
@@ -224,8 +240,8 @@ int DrawTextPx(TImage& Img, const std::string& Family, int SizePx, const std::st
 
 // ---------------------------------------------------------------- TCanvas
 
-TCanvas::TCanvas(TImage& Img, int PX0, int PY0, int PX1, int PY1, double UX0, double UY0, double UX1,
-                 double UY1, int Bleed)
+TCanvas::TCanvas(TImage& Img, int PX0, int PY0, int PX1, int PY1, double UX0, double UY0,
+                 double UX1, double UY1, int Bleed)
     : Image(Img), PX0(PX0), PY0(PY0), PX1(PX1), PY1(PY1), UX0(UX0), UY0(UY0), UX1(UX1), UY1(UY1) {
     Clip = {std::max(0, PX0 - Bleed), std::max(0, PY0 - Bleed), std::min(Img.Width(), PX1 + Bleed),
             std::min(Img.Height(), PY1 + Bleed)};
@@ -241,7 +257,8 @@ TCanvas TCanvas::Whole(TImage& Img, double UX0, double UY0, double UX1, double U
 }
 
 TVec2D TCanvas::Px(double X, double Y) const {
-    return {PX0 + (X - UX0) / (UX1 - UX0) * (PX1 - PX0), PY0 + (UY1 - Y) / (UY1 - UY0) * (PY1 - PY0)};
+    return {PX0 + (X - UX0) / (UX1 - UX0) * (PX1 - PX0),
+            PY0 + (UY1 - Y) / (UY1 - UY0) * (PY1 - PY0)};
 }
 
 double TCanvas::Scale() const {
@@ -259,14 +276,14 @@ void TCanvas::FillAll(TColor C) {
 
 void TCanvas::Paint(const std::function<TColor(double, double)>& Fn) {
     const double SX = (UX1 - UX0) / (PX1 - PX0), SY = (UY1 - UY0) / (PY1 - PY0);
-    Image.Fill(Clip.X0, Clip.Y0, Clip.X1, Clip.Y1, [&](double X, double Y) {
-        return Fn(UX0 + (X - PX0) * SX, UY1 - (Y - PY0) * SY);
-    });
+    Image.Fill(Clip.X0, Clip.Y0, Clip.X1, Clip.Y1,
+               [&](double X, double Y) { return Fn(UX0 + (X - PX0) * SX, UY1 - (Y - PY0) * SY); });
 }
 
 void TCanvas::Polygon(const std::vector<TVec2D>& Points, TColor C) {
     std::vector<TVec2D> P;
-    for (const TVec2D& Q : Points) P.push_back(Px(Q.x, Q.y));
+    for (const TVec2D& Q : Points)
+        P.push_back(Px(Q.x, Q.y));
     FillPolygonPx(Image, P, C, Clip);
 }
 
@@ -315,12 +332,13 @@ void TCanvas::Line(double X0, double Y0, double X1, double Y1, double Width, TCo
 
 void TCanvas::Polyline(const std::vector<TVec2D>& Points, double Width, TColor C, bool Closed) {
     std::vector<TVec2D> P;
-    for (const TVec2D& Q : Points) P.push_back(Px(Q.x, Q.y));
+    for (const TVec2D& Q : Points)
+        P.push_back(Px(Q.x, Q.y));
     StrokePx(Image, P, Width * Scale(), C, Closed, Clip);
 }
 
-void TCanvas::Text(const std::string& Family, double SizeUnits, const std::string& Text1251, double CX,
-                   double CY, TColor C) {
+void TCanvas::Text(const std::string& Family, double SizeUnits, const std::string& Text1251,
+                   double CX, double CY, TColor C) {
     if (Image.Blank()) return;
     const int SizePx = std::max(4, int(std::lround(SizeUnits * (PY1 - PY0) / (UY1 - UY0))));
     int LineHeight = 0, Baseline = 0;

@@ -52,7 +52,8 @@ double Random01(int X, int Y, uint32_t Seed); // in [0, 1)
 // along x and PeriodY along y (so a picture that spans whole periods tiles).
 double ValueNoise(double X, double Y, int PeriodX, int PeriodY, uint32_t Seed);
 // Sum of Octaves noise layers, each twice as fine and Gain times as strong; in [0, 1].
-double Fractal(double X, double Y, int PeriodX, int PeriodY, int Octaves, double Gain, uint32_t Seed);
+double Fractal(double X, double Y, int PeriodX, int PeriodY, int Octaves, double Gain,
+               uint32_t Seed);
 // The same period both ways.
 inline double Fractal(double X, double Y, int Period, int Octaves, double Gain, uint32_t Seed) {
     return Fractal(X, Y, Period, Period, Octaves, Gain, Seed);
@@ -62,9 +63,10 @@ inline double Fractal(double X, double Y, int Period, int Octaves, double Gain, 
 struct TPixelClip {
     int X0 = 0, Y0 = 0, X1 = 1 << 30, Y1 = 1 << 30;
 };
-void FillPolygonPx(TImage& Img, const std::vector<TVec2D>& Points, TColor C, const TPixelClip& Clip = {});
-void StrokePx(TImage& Img, const std::vector<TVec2D>& Points, double Width, TColor C, bool Closed = false,
-              const TPixelClip& Clip = {});
+void FillPolygonPx(TImage& Img, const std::vector<TVec2D>& Points, TColor C,
+                   const TPixelClip& Clip = {});
+void StrokePx(TImage& Img, const std::vector<TVec2D>& Points, double Width, TColor C,
+              bool Closed = false, const TPixelClip& Clip = {});
 // Text (Windows-1251) in a font family at SizePx, with the top-left of its line box at (X, Y);
 // Align 0 left, 1 centred on X, 2 right of X. Returns the drawn width in pixels.
 int DrawTextPx(TImage& Img, const std::string& Family, int SizePx, const std::string& Text1251,
@@ -85,7 +87,8 @@ public:
     static TCanvas Cell(TImage& Img, int CX0, int CY0, int CX1, int CY1, double UX0, double UY0,
                         double UX1, double UY1, int Pad = 3);
     // The whole picture as one canvas over [0, 1] x [0, 1].
-    static TCanvas Whole(TImage& Img, double UX0 = 0, double UY0 = 0, double UX1 = 1, double UY1 = 1);
+    static TCanvas Whole(TImage& Img, double UX0 = 0, double UY0 = 0, double UX1 = 1,
+                         double UY1 = 1);
 
     TVec2D Px(double X, double Y) const;
     double Scale() const; // pixels per unit (the mean of both axes)

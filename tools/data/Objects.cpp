@@ -39,7 +39,8 @@ std::vector<std::pair<int, const TObjectRecipe*>> RecipesByKind() {
     for (const std::span<const TObjectRecipe> Recipes : {STATIONERY_RECIPES, DESK_RECIPES})
         for (const TObjectRecipe& R : Recipes) {
             int Kind = 0;
-            while (Kind < OBJECT_KIND_COUNT && std::string(OBJECT_ASSETS[Kind].SourceName) != R.Kind)
+            while (Kind < OBJECT_KIND_COUNT &&
+                   std::string(OBJECT_ASSETS[Kind].SourceName) != R.Kind)
                 ++Kind;
             if (Kind == OBJECT_KIND_COUNT || !OBJECT_ASSETS[Kind].Model)
                 throw std::logic_error(std::string("a recipe for \"") + R.Kind +
@@ -66,11 +67,12 @@ void BuildObjects(TContent& Content, bool Paint) {
         TModel Model(Name + ".mdl");
         const bool Own = R->TextureWidth > 0;
         TImage Texture = Paint && Own ? TImage(R->TextureWidth, R->TextureHeight, Gray(0.5))
-                                      : TImage::Blank(std::max(R->TextureWidth, 1), std::max(R->TextureHeight, 1));
+                                      : TImage::Blank(std::max(R->TextureWidth, 1),
+                                                      std::max(R->TextureHeight, 1));
         R->Build(Model, Texture);
         Content.Models.push_back({DataRelativePath(OBJECT_ASSETS[Kind].Model), std::move(Model)});
         if (Paint && Own)
-            Content.Pictures.push_back(
-                {DataRelativePath(OBJECT_ASSETS[Kind].Texture), std::move(Texture), TPictureFormat::Jpeg});
+            Content.Pictures.push_back({DataRelativePath(OBJECT_ASSETS[Kind].Texture),
+                                        std::move(Texture), TPictureFormat::Jpeg});
     }
 }

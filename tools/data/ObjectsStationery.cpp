@@ -49,7 +49,8 @@ static void BuildTapeMeasure(TModel& M, TImage& T) {
     TCanvas Top = TCanvas::Cell(T, 0, 0, 256, 256, -HALF, -HALF, HALF, HALF);
     TCanvas Bevel = TCanvas::Cell(T, 256, 64, 384, 192, -HALF, -HALF, HALF, HALF);
     TCanvas Side = TCanvas::Cell(T, 256, 0, 512, 64, 0, 0, 1, 1);
-    TCanvas Blade = TCanvas::Cell(T, 0, 256, 512, 320, BLADE_X0, -BLADE_HALF_WIDTH, BLADE_X1, BLADE_HALF_WIDTH);
+    TCanvas Blade =
+        TCanvas::Cell(T, 0, 256, 512, 320, BLADE_X0, -BLADE_HALF_WIDTH, BLADE_X1, BLADE_HALF_WIDTH);
     TCanvas Chrome = TCanvas::Cell(T, 0, 320, 64, 384, 0, 0, 1, 1);
     TCanvas Button = TCanvas::Cell(T, 64, 320, 128, 384, 0, 0, 1, 1);
     TCanvas Dark = TCanvas::Cell(T, 128, 320, 192, 384, 0, 0, 1, 1);
@@ -68,7 +69,8 @@ static void BuildTapeMeasure(TModel& M, TImage& T) {
         Top.Circle(26 * std::cos(A * DEG), 26 * std::sin(A * DEG), 1.6, Hex("#5a5a5a"));
     Bevel.Paint([&](double X, double Y) { return Plastic(Rubber, X, Y, 403); });
     Side.Paint([&](double X, double Y) {
-        return Y > 0.35 && Y < 0.65 ? Plastic(Yellow, X * 300, Y * 30, 405) : Plastic(Rubber, X * 300, Y * 30, 407);
+        return Y > 0.35 && Y < 0.65 ? Plastic(Yellow, X * 300, Y * 30, 405)
+                                    : Plastic(Rubber, X * 300, Y * 30, 407);
     });
     // The blade: yellow steel, millimetre ticks along one edge, a number every centimetre counted
     // from the hook, every tenth in red.
@@ -77,9 +79,11 @@ static void BuildTapeMeasure(TModel& M, TImage& T) {
         const double X = BLADE_X1 - 2 - Mm;
         if (X < BLADE_X0 + 6) break;
         const double Len = Mm % 10 == 0 ? 7 : Mm % 5 == 0 ? 4.5 : 2.5;
-        Blade.Line(X, BLADE_HALF_WIDTH, X, BLADE_HALF_WIDTH - Len, Mm % 10 == 0 ? 0.5 : 0.3, Hex("#151515"));
+        Blade.Line(X, BLADE_HALF_WIDTH, X, BLADE_HALF_WIDTH - Len, Mm % 10 == 0 ? 0.5 : 0.3,
+                   Hex("#151515"));
         if (Mm % 10 == 0 && Mm > 0)
-            Blade.Text(SANS, 6, std::to_string(Mm / 10), X - 3.2, -4.2, Mm % 100 == 0 ? Hex("#d01010") : Hex("#151515"));
+            Blade.Text(SANS, 6, std::to_string(Mm / 10), X - 3.2, -4.2,
+                       Mm % 100 == 0 ? Hex("#d01010") : Hex("#151515"));
     }
     Chrome.Paint([](double X, double Y) { return BrushedMetal(X * 200, Y * 200, 411); });
     Button.FillAll(Hex("#c81e1e"));
@@ -95,9 +99,10 @@ static void BuildTapeMeasure(TModel& M, TImage& T) {
     AddBox(M, {HALF - 1.5, -12.5, 0}, {HALF + 2.5, 12.5, 4.5}, TBoxSkin::All(Dark.Region()), 0.6);
     TBoxSkin BladeSkin = TBoxSkin::All(Chrome.Region());
     BladeSkin.Top = Blade.Region();
-    AddBox(M, {BLADE_X0, -BLADE_HALF_WIDTH, 0}, {BLADE_X1, BLADE_HALF_WIDTH, BLADE_THICK}, BladeSkin);
-    AddBox(M, {BLADE_X1 - 0.5, -BLADE_HALF_WIDTH - 1.5, 0}, {BLADE_X1 + 1.5, BLADE_HALF_WIDTH + 1.5, 5.5},
-           TBoxSkin::All(Chrome.Region()), 0.4);
+    AddBox(M, {BLADE_X0, -BLADE_HALF_WIDTH, 0}, {BLADE_X1, BLADE_HALF_WIDTH, BLADE_THICK},
+           BladeSkin);
+    AddBox(M, {BLADE_X1 - 0.5, -BLADE_HALF_WIDTH - 1.5, 0},
+           {BLADE_X1 + 1.5, BLADE_HALF_WIDTH + 1.5, 5.5}, TBoxSkin::All(Chrome.Region()), 0.4);
     // The lock button on top, near the slot.
     AddBox(M, {18, -6.5, HEIGHT - 1}, {30, 6.5, HEIGHT + 3.5}, TBoxSkin::All(Button.Region()), 1.2);
 }
@@ -123,30 +128,46 @@ static void BuildPenCap(TModel& M, TImage& T) {
 
     const TXform Saved = M.Place;
     M.Place = LyingAlongX(-LENGTH / 2, RADIUS);
-    AddLathe(M, {{0, 0.8}, {4.3, 0.8}, {4.6, 0}, {RADIUS, 0}, {RADIUS, 50}, {5.0, 55}, {3.4, 57.5}, {0, LENGTH}},
+    AddLathe(M,
+             {{0, 0.8},
+              {4.3, 0.8},
+              {4.6, 0},
+              {RADIUS, 0},
+              {RADIUS, 50},
+              {5.0, 55},
+              {3.4, 57.5},
+              {0, LENGTH}},
              16, AlongUV(Body.Region(), LENGTH), 35);
     M.Place = Saved;
     // The clip runs from the dome end back along the top.
-    AddBox(M, {18, -1.8, 2 * RADIUS - 0.6}, {25, 1.8, 2 * RADIUS + 1.4}, TBoxSkin::All(Clip.Region()), 0.5);
-    AddBox(M, {-14, -1.7, 2 * RADIUS + 0.4}, {24, 1.7, 2 * RADIUS + 1.4}, TBoxSkin::All(Clip.Region()), 0.3);
-    AddBox(M, {-17, -2.2, 2 * RADIUS - 0.2}, {-12.5, 2.2, 2 * RADIUS + 1.9}, TBoxSkin::All(Ball.Region()), 0.8);
+    AddBox(M, {18, -1.8, 2 * RADIUS - 0.6}, {25, 1.8, 2 * RADIUS + 1.4},
+           TBoxSkin::All(Clip.Region()), 0.5);
+    AddBox(M, {-14, -1.7, 2 * RADIUS + 0.4}, {24, 1.7, 2 * RADIUS + 1.4},
+           TBoxSkin::All(Clip.Region()), 0.3);
+    AddBox(M, {-17, -2.2, 2 * RADIUS - 0.2}, {-12.5, 2.2, 2 * RADIUS + 1.9},
+           TBoxSkin::All(Ball.Region()), 0.8);
 }
 
 // ---------------------------------------------------------------- stapler
 
 static void BuildStapler(TModel& M, TImage& T) {
     constexpr double BASE_X0 = -85, BASE_X1 = 80, BASE_HALF = 22, BASE_H = 9;
-    constexpr double ARM_X0 = -80, ARM_X1 = 66, ARM_HALF = 18, ARM_Z0 = 14, ARM_Z1 = 40, ARM_ROUND = 8;
+    constexpr double ARM_X0 = -80, ARM_X1 = 66, ARM_HALF = 18, ARM_Z0 = 14, ARM_Z1 = 40,
+                     ARM_ROUND = 8;
     const TOutline BaseSection = RoundedRectOutline(-BASE_HALF, 0, BASE_HALF, BASE_H, 3, 4);
-    const TOutline ArmSection = RoundedRectOutline(-ARM_HALF, ARM_Z0, ARM_HALF, ARM_Z1, ARM_ROUND, 4);
+    const TOutline ArmSection =
+        RoundedRectOutline(-ARM_HALF, ARM_Z0, ARM_HALF, ARM_Z1, ARM_ROUND, 4);
     // The straight top edges of the sections (see RoundedRectOutline: corner arcs of 5 points).
     constexpr size_t TOP_EDGE = 9, BOTTOM_EDGE = 19;
-    TCanvas BaseTop = TCanvas::Cell(T, 0, 0, 512, 64, BASE_X0, -(BASE_HALF - 3), BASE_X1, BASE_HALF - 3);
-    TCanvas ArmTop = TCanvas::Cell(T, 0, 64, 512, 128, ARM_X0, -(ARM_HALF - ARM_ROUND), ARM_X1, ARM_HALF - ARM_ROUND);
+    TCanvas BaseTop =
+        TCanvas::Cell(T, 0, 0, 512, 64, BASE_X0, -(BASE_HALF - 3), BASE_X1, BASE_HALF - 3);
+    TCanvas ArmTop = TCanvas::Cell(T, 0, 64, 512, 128, ARM_X0, -(ARM_HALF - ARM_ROUND), ARM_X1,
+                                   ARM_HALF - ARM_ROUND);
     TCanvas Arm = TCanvas::Cell(T, 0, 128, 256, 192, 0, 0, 1, 1);
     TCanvas Base = TCanvas::Cell(T, 256, 128, 512, 192, 0, 0, 1, 1);
     TCanvas Chrome = TCanvas::Cell(T, 0, 192, 128, 256, 0, 0, 1, 1);
-    TCanvas Nose = TCanvas::Cell(T, 128, 192, 256, 256, -ARM_HALF - 1, ARM_Z0 - 1, ARM_HALF + 1, ARM_Z1 + 1);
+    TCanvas Nose =
+        TCanvas::Cell(T, 128, 192, 256, 256, -ARM_HALF - 1, ARM_Z0 - 1, ARM_HALF + 1, ARM_Z1 + 1);
     TCanvas Hinge = TCanvas::Cell(T, 256, 192, 384, 256, 0, 0, 1, 1);
 
     const TColor Red = Hex("#c3161c"), Black = Hex("#1c1c1e");
@@ -164,17 +185,24 @@ static void BuildStapler(TModel& M, TImage& T) {
     Nose.Paint([](double X, double Y) { return BrushedMetal(X * 3, Y * 3, 441, 0.76); });
     Hinge.Paint([](double X, double Y) { return BrushedMetal(X * 80, Y * 80, 443, 0.5); });
 
-    AddExtrusionX(M, BaseSection, BASE_X0, BASE_X1,
-                  [&](size_t E) { return E == TOP_EDGE ? BaseTop.Region() : E == BOTTOM_EDGE ? NO_REGION : Base.Region(); },
-                  Base.Region(), Base.Region());
-    AddExtrusionX(M, ArmSection, ARM_X0, ARM_X1,
-                  [&](size_t E) { return E == TOP_EDGE ? ArmTop.Region() : E == BOTTOM_EDGE ? Arm.Region() : Arm.Region(); },
-                  Arm.Region(), Arm.Region());
+    AddExtrusionX(
+        M, BaseSection, BASE_X0, BASE_X1,
+        [&](size_t E) {
+            return E == TOP_EDGE ? BaseTop.Region() : E == BOTTOM_EDGE ? NO_REGION : Base.Region();
+        },
+        Base.Region(), Base.Region());
+    AddExtrusionX(
+        M, ArmSection, ARM_X0, ARM_X1,
+        [&](size_t E) {
+            return E == TOP_EDGE ? ArmTop.Region() : E == BOTTOM_EDGE ? Arm.Region() : Arm.Region();
+        },
+        Arm.Region(), Arm.Region());
     // The metal nose over the front of the arm and the hinge block at the back.
     TBoxSkin NoseSkin = TBoxSkin::All(Chrome.Region());
     NoseSkin.Top = Nose.Region();
     NoseSkin.Bevel = Nose.Region();
-    AddBox(M, {ARM_X1 - 6, -ARM_HALF - 0.6, ARM_Z0 - 1.2}, {ARM_X1 + 16, ARM_HALF + 0.6, ARM_Z1 + 0.6}, NoseSkin, 4);
+    AddBox(M, {ARM_X1 - 6, -ARM_HALF - 0.6, ARM_Z0 - 1.2},
+           {ARM_X1 + 16, ARM_HALF + 0.6, ARM_Z1 + 0.6}, NoseSkin, 4);
     AddBox(M, {BASE_X0, -16, BASE_H - 1}, {-66, 16, 32}, TBoxSkin::All(Hinge.Region()), 2.5);
 }
 
@@ -202,8 +230,8 @@ static void BuildClipBox(TModel& M, TImage& T) {
     TCanvas Inner = TCanvas::Cell(T, 448, 192, 512, 256, 0, 0, 1, 1);
 
     const TColor Blue = Hex("#1d5fb8"), White = Hex("#f2f2ee");
-    const TColor Coats[] = {Hex("#d8282a"), Hex("#2a62d8"), Hex("#28a848"), Hex("#f0c020"), Hex("#f4f4f4"),
-                            Hex("#b8bcc2"), Hex("#e07020")};
+    const TColor Coats[] = {Hex("#d8282a"), Hex("#2a62d8"), Hex("#28a848"), Hex("#f0c020"),
+                            Hex("#f4f4f4"), Hex("#b8bcc2"), Hex("#e07020")};
     // A heap of clips: many small loops, each drawn as the wire path, in random turns.
     Pile.FillAll(Hex("#d9d4c8"));
     for (int I = 0; I < 70; ++I) {
@@ -212,7 +240,8 @@ static void BuildClipBox(TModel& M, TImage& T) {
         const TColor C = Coats[Hash(I, 4, 451) % 7];
         std::vector<TVec2D> Path;
         for (const TVecD& P : ClipPath(28, 0)) {
-            Path.push_back({CX + P.x * std::cos(A) - P.y * std::sin(A), CY + P.x * std::sin(A) + P.y * std::cos(A)});
+            Path.push_back({CX + P.x * std::cos(A) - P.y * std::sin(A),
+                            CY + P.x * std::sin(A) + P.y * std::cos(A)});
         }
         Pile.Polyline(Path, 2.2, Shade(C, 0.45));
         Pile.Polyline(Path, 1.3, C);
@@ -221,13 +250,18 @@ static void BuildClipBox(TModel& M, TImage& T) {
     Lid.Rect(-HX, LID_Y1 - 20, HX, LID_Y1, Blue);
     Lid.Text(SANS, 12, Win1251("СКРЕПКИ"), 0, LID_Y1 - 10, White);
     std::vector<TVec2D> Big;
-    for (const TVecD& P : ClipPath(56, 0)) Big.push_back({P.x - 6, P.y + 62});
+    for (const TVecD& P : ClipPath(56, 0))
+        Big.push_back({P.x - 6, P.y + 62});
     Lid.Polyline(Big, 2.2, Hex("#8a8e94"));
     Lid.Text(SANS, 9, Win1251("100 шт."), 28, 48, Blue);
     Lid.Text(SANS, 6, Win1251("28 мм"), -28, 44, Hex("#303030"));
-    Outer.Paint([&](double X, double Y) { return Cardboard(Y > 0.5 ? Blue : White, X * 200, Y * 60, 455); });
+    Outer.Paint([&](double X, double Y) {
+        return Cardboard(Y > 0.5 ? Blue : White, X * 200, Y * 60, 455);
+    });
     Rim.Paint([&](double X, double Y) { return Cardboard(Hex("#e6e0d2"), X * 60, Y * 60, 457); });
-    Coat.Paint([&](double, double Y) { return Shade(Coats[0], 0.8 + 0.4 * std::exp(-std::pow((Y - 0.5) * 4, 2))); });
+    Coat.Paint([&](double, double Y) {
+        return Shade(Coats[0], 0.8 + 0.4 * std::exp(-std::pow((Y - 0.5) * 4, 2)));
+    });
     Inner.Paint([&](double X, double Y) { return Cardboard(Hex("#c9c2b2"), X * 60, Y * 60, 459); });
 
     // Four walls round an open box, the heap on its floor, the lid folded back flat on the desk.
@@ -236,8 +270,10 @@ static void BuildClipBox(TModel& M, TImage& T) {
            {.Top = Top, .Front = In, .Back = Out, .Left = Out, .Right = Out, .Bevel = Top});
     AddBox(M, {-HX, HY - WALL, 0}, {HX, HY, H},
            {.Top = Top, .Front = Out, .Back = In, .Left = Out, .Right = Out, .Bevel = Top});
-    AddBox(M, {-HX, -HY + WALL, 0}, {-HX + WALL, HY - WALL, H}, {.Top = Top, .Left = Out, .Right = In, .Bevel = Top});
-    AddBox(M, {HX - WALL, -HY + WALL, 0}, {HX, HY - WALL, H}, {.Top = Top, .Left = In, .Right = Out, .Bevel = Top});
+    AddBox(M, {-HX, -HY + WALL, 0}, {-HX + WALL, HY - WALL, H},
+           {.Top = Top, .Left = Out, .Right = In, .Bevel = Top});
+    AddBox(M, {HX - WALL, -HY + WALL, 0}, {HX, HY - WALL, H},
+           {.Top = Top, .Left = In, .Right = Out, .Bevel = Top});
     const TPlanarMap Floor = Pile.Map();
     AddFlatOutline(M, RectOutline(-HX + WALL, -HY + WALL, HX - WALL, HY - WALL), FLOOR, Floor);
     TBoxSkin LidSkin = TBoxSkin::All(Rim.Region());
@@ -253,7 +289,9 @@ static void BuildClipBox(TModel& M, TImage& T) {
 static void BuildPaperClip(TModel& M, TImage& T) {
     TCanvas Coat = TCanvas::Whole(T);
     // Red plastic coating with a highlight along the wire's top.
-    Coat.Paint([](double, double Y) { return Shade(Hex("#d42424"), 0.7 + 0.5 * std::exp(-std::pow((Y - 0.5) * 4, 2))); });
+    Coat.Paint([](double, double Y) {
+        return Shade(Hex("#d42424"), 0.7 + 0.5 * std::exp(-std::pow((Y - 0.5) * 4, 2)));
+    });
     AddTube(M, ClipPath(50, 0.95), 0.95, 6, Coat.Region());
 }
 
@@ -268,11 +306,16 @@ static void BuildPen(TModel& M, TImage& T) {
     Body.Paint([&](double X, double Y) {
         const double Shine = 1.0 + 0.3 * std::exp(-std::pow((Y - 0.5) * 5, 2));
         TColor C;
-        if (X < 7) C = BrushedMetal(X * 4, Y * 40, 461, 0.8);
-        else if (X < 18) C = Hex("#1a1a1a");
-        else if (X < 108) C = Hex("#eeeeea");
-        else if (X < 110) C = Hex("#c8ccd2");
-        else C = Blue;
+        if (X < 7)
+            C = BrushedMetal(X * 4, Y * 40, 461, 0.8);
+        else if (X < 18)
+            C = Hex("#1a1a1a");
+        else if (X < 108)
+            C = Hex("#eeeeea");
+        else if (X < 110)
+            C = Hex("#c8ccd2");
+        else
+            C = Blue;
         if (X > 60 && X < 66) C = Blue; // a printed band on the barrel
         return Shade(C, Shine);
     });
@@ -281,13 +324,24 @@ static void BuildPen(TModel& M, TImage& T) {
     const TXform Saved = M.Place;
     M.Place = LyingAlongX(-LENGTH / 2, CAP);
     AddLathe(M,
-             {{0, 0}, {0.5, 0.4}, {1.5, 3.5}, {2.3, 7}, {3.9, 16}, {BARREL, 18}, {BARREL, 108}, {CAP, 109},
-              {CAP, 141}, {3.6, 144.2}, {0, LENGTH}},
+             {{0, 0},
+              {0.5, 0.4},
+              {1.5, 3.5},
+              {2.3, 7},
+              {3.9, 16},
+              {BARREL, 18},
+              {BARREL, 108},
+              {CAP, 109},
+              {CAP, 141},
+              {3.6, 144.2},
+              {0, LENGTH}},
              16, AlongUV(Body.Region(), LENGTH), 35);
     M.Place = Saved;
     const double CapX0 = -LENGTH / 2 + 109;
-    AddBox(M, {CapX0 + 24, -1.8, 2 * CAP - 1.4}, {CapX0 + 30, 1.8, 2 * CAP + 1.1}, TBoxSkin::All(Clip.Region()), 0.5);
-    AddBox(M, {CapX0 + 2, -1.6, 2 * CAP + 0.2}, {CapX0 + 30, 1.6, 2 * CAP + 1.1}, TBoxSkin::All(Clip.Region()), 0.3);
+    AddBox(M, {CapX0 + 24, -1.8, 2 * CAP - 1.4}, {CapX0 + 30, 1.8, 2 * CAP + 1.1},
+           TBoxSkin::All(Clip.Region()), 0.5);
+    AddBox(M, {CapX0 + 2, -1.6, 2 * CAP + 0.2}, {CapX0 + 30, 1.6, 2 * CAP + 1.1},
+           TBoxSkin::All(Clip.Region()), 0.3);
 }
 
 // ---------------------------------------------------------------- pen holder
@@ -300,10 +354,12 @@ static void BuildPenHolder(TModel& M, TImage& T) {
     TCanvas Top = TCanvas::Cell(T, 256, 0, 384, 128, -R, -R, R, R);
     std::vector<TCanvas> Pencil;
     for (int I = 0; I < PENCILS; ++I)
-        Pencil.push_back(TCanvas::Cell(T, 0, 128 + 21 * I, 512, 128 + 21 * (I + 1), 0, 0, PENCIL_LENGTH, 1, 2));
+        Pencil.push_back(
+            TCanvas::Cell(T, 0, 128 + 21 * I, 512, 128 + 21 * (I + 1), 0, 0, PENCIL_LENGTH, 1, 2));
     // A black steel mesh cup: rows of holes round the side, a plain rim, a dark inside.
     Side.Paint([](double U, double V) {
-        const double HU = std::fmod(U * 48, 1.0) - 0.5, HV = std::fmod(V * 14 + (int(U * 48) % 2) * 0.5, 1.0) - 0.5;
+        const double HU = std::fmod(U * 48, 1.0) - 0.5,
+                     HV = std::fmod(V * 14 + (int(U * 48) % 2) * 0.5, 1.0) - 0.5;
         const bool Hole = V > 0.08 && V < 0.92 && HU * HU + HV * HV < 0.09;
         return Hole ? Hex("#5b4a36") : Gray(0.24 + 0.08 * (1 - V));
     });
@@ -312,8 +368,8 @@ static void BuildPenHolder(TModel& M, TImage& T) {
         if (D > 37) return Gray(0.55);
         return Gray(0.10 + 0.04 * Fractal(X, Y, 1 << 12, 2, 0.5, 471));
     });
-    const TColor Colours[PENCILS] = {Hex("#d42a2a"), Hex("#2a8a3a"), Hex("#f0c21a"), Hex("#2850c8"),
-                                     Hex("#1a1a1a"), Hex("#e86a14")};
+    const TColor Colours[PENCILS] = {Hex("#d42a2a"), Hex("#2a8a3a"), Hex("#f0c21a"),
+                                     Hex("#2850c8"), Hex("#1a1a1a"), Hex("#e86a14")};
     for (int I = 0; I < PENCILS; ++I) {
         const TColor C = Colours[I];
         Pencil[size_t(I)].Paint([&](double X, double Y) {
@@ -326,7 +382,8 @@ static void BuildPenHolder(TModel& M, TImage& T) {
     }
 
     AddLathe(M, {{R, 0}, {R, H}}, 32, WrapUV(Side.Region()), 45);
-    AddLathe(M, {{R, H}, {R - WALL, H}, {R - WALL, FLOOR}, {0, FLOOR}}, 32, PlanarUV(Top.Map()), 45);
+    AddLathe(M, {{R, H}, {R - WALL, H}, {R - WALL, FLOOR}, {0, FLOOR}}, 32, PlanarUV(Top.Map()),
+             45);
     // Pencils stand in the cup, each leaning its own way, points up.
     for (int I = 0; I < PENCILS; ++I) {
         const double A = 360.0 * I / PENCILS + 17;
@@ -338,11 +395,19 @@ static void BuildPenHolder(TModel& M, TImage& T) {
         M.Place = Saved * TXform::Move(Base * std::cos(A * DEG), Base * std::sin(A * DEG), FLOOR) *
                   TXform::RotZ(A + 180) * TXform::RotY(Lean);
         const TRegion Reg = Pencil[size_t(I)].Region();
-        AddLathe(M, {{PENCIL_R, 0}, {PENCIL_R, 150 - Worn}, {1.2, 164 - Worn}, {0.45, 165.8 - Worn}, {0, PENCIL_LENGTH - Worn}},
-                 6, [Reg, Worn](double Around, double, TVecD L) {
-                     return TVec2D{Reg.U(std::clamp((L.z + Worn) / PENCIL_LENGTH, 0.0, 1.0)), Reg.V(Around)};
-                 },
-                 30);
+        AddLathe(
+            M,
+            {{PENCIL_R, 0},
+             {PENCIL_R, 150 - Worn},
+             {1.2, 164 - Worn},
+             {0.45, 165.8 - Worn},
+             {0, PENCIL_LENGTH - Worn}},
+            6,
+            [Reg, Worn](double Around, double, TVecD L) {
+                return TVec2D{Reg.U(std::clamp((L.z + Worn) / PENCIL_LENGTH, 0.0, 1.0)),
+                              Reg.V(Around)};
+            },
+            30);
         M.Place = Saved;
     }
 }
@@ -357,17 +422,21 @@ static void BuildScissors(TModel& M, TImage& T) {
     TCanvas HandleSide = TCanvas::Cell(T, 128, 128, 256, 192, 0, 0, 1, 1);
     TCanvas Screw = TCanvas::Cell(T, 128, 192, 192, 256, -5, -5, 5, 5);
     const TColor Orange = Hex("#ee6a10");
-    Steel.Paint([](double X, double Y) { return BrushedMetal(X, Y, 481, 0.74 + 0.06 * std::sin(Y * 0.8)); });
+    Steel.Paint([](double X, double Y) {
+        return BrushedMetal(X, Y, 481, 0.74 + 0.06 * std::sin(Y * 0.8));
+    });
     Edge.Paint([](double X, double Y) { return BrushedMetal(X * 100, Y * 30, 483, 0.55); });
     Handle.Paint([&](double X, double Y) { return Shade(Plastic(Orange, X, Y, 485), 1.05); });
-    HandleSide.Paint([&](double X, double Y) { return Plastic(Shade(Orange, 0.8), X * 100, Y * 20, 487); });
+    HandleSide.Paint(
+        [&](double X, double Y) { return Plastic(Shade(Orange, 0.8), X * 100, Y * 20, 487); });
     Screw.Paint([](double X, double Y) {
         const double D = std::hypot(X, Y);
         if (std::fabs(X) < 0.5 && D < 3.2) return Gray(0.3); // the screw's slot
         return Gray(D < 4 ? 0.82 : 0.6);
     });
 
-    TOutline Blade = {{-16, -4.5}, {0, -7.5}, {60, -5.5}, {112, -1.2}, {116, 0.4}, {110, 2.0}, {0, 6.5}, {-16, 5.5}};
+    TOutline Blade = {{-16, -4.5}, {0, -7.5},  {60, -5.5}, {112, -1.2},
+                      {116, 0.4},  {110, 2.0}, {0, 6.5},   {-16, 5.5}};
     if (OutlineArea(Blade) < 0) std::reverse(Blade.begin(), Blade.end());
     for (int Side = 0; Side < 2; ++Side) {
         const double Turn = Side == 0 ? OPEN_DEG : -OPEN_DEG;
@@ -389,20 +458,25 @@ static void BuildScissors(TModel& M, TImage& T) {
         const double A = Turn * DEG;
         const double CX = PIVOT_X + (-52) * std::cos(A) - Y * std::sin(A);
         const double CY = (-52) * std::sin(A) + Y * std::cos(A);
-        const TOutline Outer = EllipseOutline(CX, CY, 25, 16, 28), Inner = EllipseOutline(CX, CY, 17.5, 9.5, 28);
-        AddRing(M, Outer, Inner, 0, HANDLE_Z, Handle.Map(), HandleSide.Region(), HandleSide.Region(), 40);
+        const TOutline Outer = EllipseOutline(CX, CY, 25, 16, 28),
+                       Inner = EllipseOutline(CX, CY, 17.5, 9.5, 28);
+        AddRing(M, Outer, Inner, 0, HANDLE_Z, Handle.Map(), HandleSide.Region(),
+                HandleSide.Region(), 40);
         TPrismSkin N;
         N.Top = Handle.Map();
         N.Side = HandleSide.Region();
         const double NX0 = PIVOT_X - 16, NX1 = CX + 20;
-        TOutline Neck = {{NX1, CY + (Side == 0 ? 6.0 : -6.0)}, {NX0, Side == 0 ? -1.5 : 1.5}, {NX0, Side == 0 ? 5.0 : -5.0},
+        TOutline Neck = {{NX1, CY + (Side == 0 ? 6.0 : -6.0)},
+                         {NX0, Side == 0 ? -1.5 : 1.5},
+                         {NX0, Side == 0 ? 5.0 : -5.0},
                          {NX1 + 2, CY + (Side == 0 ? 13.0 : -13.0)}};
         if (OutlineArea(Neck) < 0) std::reverse(Neck.begin(), Neck.end());
         AddPrism(M, Neck, 0, HANDLE_Z - 0.8, N, 0.8, 40);
     }
     const TXform Saved = M.Place;
     M.Place = Saved * TXform::Move(PIVOT_X, 0, 0);
-    AddLathe(M, {{4.5, 0}, {4.5, 2 * BLADE_Z + 0.8}, {0, 2 * BLADE_Z + 1.2}}, 16, PlanarUV(Screw.Map()), 30);
+    AddLathe(M, {{4.5, 0}, {4.5, 2 * BLADE_Z + 0.8}, {0, 2 * BLADE_Z + 1.2}}, 16,
+             PlanarUV(Screw.Map()), 30);
     M.Place = Saved;
 }
 
@@ -410,11 +484,14 @@ static void BuildScissors(TModel& M, TImage& T) {
 
 static void BuildRuler(TModel& M, TImage& T) {
     constexpr double HALF_LENGTH = 150, HALF_WIDTH = 15, THICK = 2.2;
-    TCanvas Top = TCanvas::Cell(T, 0, 0, 1024, 96, -HALF_LENGTH, -HALF_WIDTH, HALF_LENGTH, HALF_WIDTH);
+    TCanvas Top =
+        TCanvas::Cell(T, 0, 0, 1024, 96, -HALF_LENGTH, -HALF_WIDTH, HALF_LENGTH, HALF_WIDTH);
     TCanvas Side = TCanvas::Cell(T, 0, 96, 1024, 128, 0, 0, 1, 1);
     const TColor Wood = Hex("#dcb878");
     Top.Paint([&](double X, double Y) {
-        const double Grain = 0.5 + 0.5 * std::sin((Y + 3 * std::sin(X * 0.02)) * 1.7 + Fractal(X * 0.02, Y * 0.2, 1 << 12, 3, 0.5, 491) * 4);
+        const double Grain =
+            0.5 + 0.5 * std::sin((Y + 3 * std::sin(X * 0.02)) * 1.7 +
+                                 Fractal(X * 0.02, Y * 0.2, 1 << 12, 3, 0.5, 491) * 4);
         return Shade(Wood, 0.92 + 0.1 * Grain);
     });
     const double Zero = -HALF_LENGTH + 5;
@@ -422,7 +499,8 @@ static void BuildRuler(TModel& M, TImage& T) {
         const double X = Zero + Mm;
         const double Len = Mm % 10 == 0 ? 8 : Mm % 5 == 0 ? 5.5 : 3.5;
         Top.Line(X, HALF_WIDTH, X, HALF_WIDTH - Len, Mm % 10 == 0 ? 0.45 : 0.3, Hex("#1a1208"));
-        if (Mm % 10 == 0) Top.Text(SANS, 5, std::to_string(Mm / 10), X, HALF_WIDTH - 11.5, Hex("#1a1208"));
+        if (Mm % 10 == 0)
+            Top.Text(SANS, 5, std::to_string(Mm / 10), X, HALF_WIDTH - 11.5, Hex("#1a1208"));
     }
     Top.Text(SANS, 4, Win1251("МАРВОЛИН   30 см"), 90, -9, Hex("#6a4a20"));
     Side.Paint([&](double X, double Y) { return Shade(Wood, 0.8 + 0.05 * std::sin(X * 400 + Y)); });
@@ -439,10 +517,14 @@ static void BuildEraser(TModel& M, TImage& T) {
     TCanvas Top = TCanvas::Cell(T, 0, 0, 256, 96, -HX, -HY, HX, HY);
     TCanvas Side = TCanvas::Cell(T, 0, 96, 256, 128, 0, 0, 1, 1);
     const TColor Red = Hex("#d94848"), Blue = Hex("#2f58b4");
-    Top.Paint([&](double X, double Y) { return Plastic(X < SPLIT_X ? Red : Blue, X * 2, Y * 2, 495, 0.08); });
+    Top.Paint([&](double X, double Y) {
+        return Plastic(X < SPLIT_X ? Red : Blue, X * 2, Y * 2, 495, 0.08);
+    });
     Top.Text(SANS, 6, Win1251("ЛАСТИК"), -12, 0, Hex("#f6e8e0"));
     Top.Line(SPLIT_X + 5, -6, SPLIT_X + 18, 6, 1.0, Shade(Blue, 0.7)); // a worn smear
-    Side.Paint([&](double X, double Y) { return Plastic(Mix(Red, Blue, X > 0.5 ? 1.0 : 0.0), X * 100, Y * 10, 497, 0.08); });
+    Side.Paint([&](double X, double Y) {
+        return Plastic(Mix(Red, Blue, X > 0.5 ? 1.0 : 0.0), X * 100, Y * 10, 497, 0.08);
+    });
     TPrismSkin S;
     S.Top = Top.Map();
     S.Side = Side.Region();
@@ -451,11 +533,16 @@ static void BuildEraser(TModel& M, TImage& T) {
 
 namespace {
 constexpr TObjectRecipe RECIPES[] = {
-    {"tape_measure", BuildTapeMeasure, 512, 512}, {"pen_cap", BuildPenCap, 128, 128},
-    {"stapler", BuildStapler, 512, 256},          {"clip_box", BuildClipBox, 512, 256},
-    {"paper_clip", BuildPaperClip, 64, 64},       {"pen", BuildPen, 256, 64},
-    {"pen_holder", BuildPenHolder, 512, 256},     {"scissors", BuildScissors, 256, 256},
-    {"ruler", BuildRuler, 1024, 128},             {"eraser", BuildEraser, 256, 128},
+    {"tape_measure", BuildTapeMeasure, 512, 512},
+    {"pen_cap", BuildPenCap, 128, 128},
+    {"stapler", BuildStapler, 512, 256},
+    {"clip_box", BuildClipBox, 512, 256},
+    {"paper_clip", BuildPaperClip, 64, 64},
+    {"pen", BuildPen, 256, 64},
+    {"pen_holder", BuildPenHolder, 512, 256},
+    {"scissors", BuildScissors, 256, 256},
+    {"ruler", BuildRuler, 1024, 128},
+    {"eraser", BuildEraser, 256, 128},
 };
 } // namespace
 

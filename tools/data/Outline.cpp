@@ -32,10 +32,13 @@ TOutline RectOutline(double X0, double Y0, double X1, double Y1) {
     return {{X0, Y0}, {X1, Y0}, {X1, Y1}, {X0, Y1}};
 }
 
-TOutline RoundedRectOutline(double X0, double Y0, double X1, double Y1, double Radius, int CornerSteps) {
+TOutline RoundedRectOutline(double X0, double Y0, double X1, double Y1, double Radius,
+                            int CornerSteps) {
     TOutline O;
-    const TVec2D Centres[4] = {{X1 - Radius, Y0 + Radius}, {X1 - Radius, Y1 - Radius},
-                               {X0 + Radius, Y1 - Radius}, {X0 + Radius, Y0 + Radius}};
+    const TVec2D Centres[4] = {{X1 - Radius, Y0 + Radius},
+                               {X1 - Radius, Y1 - Radius},
+                               {X0 + Radius, Y1 - Radius},
+                               {X0 + Radius, Y0 + Radius}};
     for (int C = 0; C < 4; ++C)
         for (int S = 0; S <= CornerSteps; ++S) {
             const double A = (-90.0 + 90.0 * C + 90.0 * S / CornerSteps) * DEG;
@@ -72,7 +75,8 @@ TOutline InsetOutline(const TOutline& Outline, double Distance) {
 
 double OutlineArea(const TOutline& O) {
     double A = 0;
-    for (size_t I = 0; I < O.size(); ++I) A += Cross2(O[I], O[(I + 1) % O.size()]);
+    for (size_t I = 0; I < O.size(); ++I)
+        A += Cross2(O[I], O[(I + 1) % O.size()]);
     return A / 2;
 }
 
@@ -118,7 +122,8 @@ std::vector<std::array<int, 3>> TriangulateOutline(const TOutline& Outline) {
         }
         if (Best < 0) throw std::logic_error("outline cannot be triangulated (not simple)");
         const size_t I = size_t(Best);
-        Result.push_back({Left[(I + Left.size() - 1) % Left.size()], Left[I], Left[(I + 1) % Left.size()]});
+        Result.push_back(
+            {Left[(I + Left.size() - 1) % Left.size()], Left[I], Left[(I + 1) % Left.size()]});
         Left.erase(Left.begin() + Best);
     }
     if (Left.size() == 3) Result.push_back({Left[0], Left[1], Left[2]});
@@ -128,16 +133,19 @@ std::vector<std::array<int, 3>> TriangulateOutline(const TOutline& Outline) {
 // ---------------------------------------------------------------- hulls, crossings, overlaps
 
 TOutline ConvexHull(std::vector<TVec2D> P) {
-    std::sort(P.begin(), P.end(), [](TVec2D A, TVec2D B) { return A.x < B.x || (A.x == B.x && A.y < B.y); });
+    std::sort(P.begin(), P.end(),
+              [](TVec2D A, TVec2D B) { return A.x < B.x || (A.x == B.x && A.y < B.y); });
     if (P.size() < 3) return P;
     TOutline H(2 * P.size());
     size_t K = 0;
     for (size_t I = 0; I < P.size(); ++I) {
-        while (K >= 2 && Cross2(H[K - 2], H[K - 1], P[I]) <= 0) --K;
+        while (K >= 2 && Cross2(H[K - 2], H[K - 1], P[I]) <= 0)
+            --K;
         H[K++] = P[I];
     }
     for (size_t I = P.size() - 1, T = K + 1; I > 0; --I) {
-        while (K >= T && Cross2(H[K - 2], H[K - 1], P[I - 1]) <= 0) --K;
+        while (K >= T && Cross2(H[K - 2], H[K - 1], P[I - 1]) <= 0)
+            --K;
         H[K++] = P[I - 1];
     }
     H.resize(K - 1);
@@ -147,7 +155,8 @@ TOutline ConvexHull(std::vector<TVec2D> P) {
 bool SegmentsCross(TVec2D A, TVec2D B, TVec2D C, TVec2D D) {
     const double D1 = Cross2(A, B, C), D2 = Cross2(A, B, D);
     const double D3 = Cross2(C, D, A), D4 = Cross2(C, D, B);
-    return ((D1 > 0) != (D2 > 0)) && ((D3 > 0) != (D4 > 0)) && D1 != 0 && D2 != 0 && D3 != 0 && D4 != 0;
+    return ((D1 > 0) != (D2 > 0)) && ((D3 > 0) != (D4 > 0)) && D1 != 0 && D2 != 0 && D3 != 0 &&
+           D4 != 0;
 }
 
 namespace {

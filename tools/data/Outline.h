@@ -14,12 +14,22 @@ struct TVec2D {
 };
 using TOutline = std::vector<TVec2D>; // a simple polygon, counter-clockwise seen from +z
 
-inline TVec2D Sub(TVec2D A, TVec2D B) { return {A.x - B.x, A.y - B.y}; }
-inline double Dist(TVec2D A, TVec2D B) { return std::hypot(A.x - B.x, A.y - B.y); }
-inline double Dot2(TVec2D A, TVec2D B) { return A.x * B.x + A.y * B.y; }
-inline double Cross2(TVec2D A, TVec2D B) { return A.x * B.y - A.y * B.x; }
+inline TVec2D Sub(TVec2D A, TVec2D B) {
+    return {A.x - B.x, A.y - B.y};
+}
+inline double Dist(TVec2D A, TVec2D B) {
+    return std::hypot(A.x - B.x, A.y - B.y);
+}
+inline double Dot2(TVec2D A, TVec2D B) {
+    return A.x * B.x + A.y * B.y;
+}
+inline double Cross2(TVec2D A, TVec2D B) {
+    return A.x * B.y - A.y * B.x;
+}
 // Twice the signed area of the triangle A, B, C: positive when it turns counter-clockwise.
-inline double Cross2(TVec2D A, TVec2D B, TVec2D C) { return Cross2(Sub(B, A), Sub(C, A)); }
+inline double Cross2(TVec2D A, TVec2D B, TVec2D C) {
+    return Cross2(Sub(B, A), Sub(C, A));
+}
 
 // Turn at corner C of the path P, C, Q, in degrees (0 for a straight continuation).
 double TurnDegrees(TVec2D P, TVec2D C, TVec2D Q);

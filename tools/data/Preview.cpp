@@ -73,7 +73,8 @@ void DrawDesk(int Table, double CX, double CY, double Half) {
     glDisable(GL_LIGHTING);
     Textures->Enable(Table, 0);
     glColor3f(1, 1, 1);
-    const float X0 = float(CX - Half), X1 = float(CX + Half), Y0 = float(CY - Half), Y1 = float(CY + Half);
+    const float X0 = float(CX - Half), X1 = float(CX + Half), Y0 = float(CY - Half),
+                Y1 = float(CY + Half);
     const auto T = [](float V) { return float(V / TABLE_REPEAT_UNITS); };
     glBegin(GL_QUADS);
     glTexCoord2f(T(X0), T(Y0));
@@ -105,7 +106,8 @@ struct TBounds {
 // One model in one tile: from straight above the way the race camera looks, or tilted and turned.
 void DrawModelTile(const TShown& M, int Table, int Column, int Row, bool Angled) {
     TBounds B;
-    for (const TVec3& V : M.Mesh->Vertices) B.Add(V.x, V.y, V.z);
+    for (const TVec3& V : M.Mesh->Vertices)
+        B.Add(V.x, V.y, V.z);
     const double Size = std::max({B.X1 - B.X0, B.Y1 - B.Y0, (B.Z1 - B.Z0) * (Angled ? 1.0 : 0.0)});
     const double Fit = 2 * std::tan(FIELD_OF_VIEW_DEG / 2 * PI / 180) * 0.78;
     const double Middle = (B.Z0 + B.Z1) / 2;
@@ -166,20 +168,23 @@ int ModelSheets(const std::vector<TShown>& Models, int Table, const std::string&
             const int Slot = int(I - First), Column = (Slot % 2) * 2, Row = Slot / 2;
             DrawModelTile(Models[I], Table, Column, Row, false);
             DrawModelTile(Models[I], Table, Column + 1, Row, true);
-            Labels.push_back({Models[I].Name + "  (" + std::to_string(Models[I].Mesh->FaceCount) +
-                                  " triangles)",
-                              {double(Column * TILE_W + 4), double(Row * TILE_H + 2)}});
+            Labels.push_back(
+                {Models[I].Name + "  (" + std::to_string(Models[I].Mesh->FaceCount) + " triangles)",
+                 {double(Column * TILE_W + 4), double(Row * TILE_H + 2)}});
         }
-        for (const auto& [Text, At] : Labels) Label(Text, float(At.x), float(At.y));
+        for (const auto& [Text, At] : Labels)
+            Label(Text, float(At.x), float(At.y));
         Save(OutDir, "models_" + std::to_string(Sheet + 1), Written);
     }
     return Sheet;
 }
 
-void TextureSheets(const TContent& Content, const std::string& OutDir, std::vector<std::string>& Written) {
+void TextureSheets(const TContent& Content, const std::string& OutDir,
+                   std::vector<std::string>& Written) {
     constexpr int COLUMNS = 4, ROWS = 3, CELL = 256, MARGIN = 18;
     std::vector<const TPictureFile*> Pictures;
-    for (const TPictureFile& P : Content.Pictures) Pictures.push_back(&P);
+    for (const TPictureFile& P : Content.Pictures)
+        Pictures.push_back(&P);
     int Sheet = 0;
     for (size_t First = 0; First < Pictures.size(); First += COLUMNS * ROWS, ++Sheet) {
         ClearSheet();
@@ -187,10 +192,12 @@ void TextureSheets(const TContent& Content, const std::string& OutDir, std::vect
         glDisable(GL_LIGHTING);
         glDisable(GL_DEPTH_TEST);
         for (size_t I = First; I < std::min(Pictures.size(), First + COLUMNS * ROWS); ++I) {
-            const int Slot = int(I - First), X = (Slot % COLUMNS) * CELL, Y = (Slot / COLUMNS) * CELL;
+            const int Slot = int(I - First), X = (Slot % COLUMNS) * CELL,
+                      Y = (Slot / COLUMNS) * CELL;
             const TPictureFile& P = *Pictures[I];
             const int Handle = Textures->Load("data/" + P.Path, 0, 1, 0);
-            const double Scale = std::min(double(CELL - 2 * MARGIN) / P.Image.Width(), double(CELL - 2 * MARGIN) / P.Image.Height());
+            const double Scale = std::min(double(CELL - 2 * MARGIN) / P.Image.Width(),
+                                          double(CELL - 2 * MARGIN) / P.Image.Height());
             const float W = float(P.Image.Width() * Scale), H = float(P.Image.Height() * Scale);
             const float X0 = float(X + (CELL - W) / 2), Y0 = float(Y + MARGIN);
             Textures->Enable(Handle, 0);
@@ -206,8 +213,10 @@ void TextureSheets(const TContent& Content, const std::string& OutDir, std::vect
             glVertex2f(X0 + W, Y0);
             glEnd();
             Textures->Disable(0);
-            Render->TextOut(0, P.Path.substr(P.Path.find('/') + 1) + "  " + std::to_string(P.Image.Width()) + "x" +
-                                   std::to_string(P.Image.Height()),
+            Render->TextOut(0,
+                            P.Path.substr(P.Path.find('/') + 1) + "  " +
+                                std::to_string(P.Image.Width()) + "x" +
+                                std::to_string(P.Image.Height()),
                             float(X + 4), float(Y + 1));
         }
         glEnable(GL_DEPTH_TEST);
@@ -266,12 +275,14 @@ void TrackPictures(const TCompiledTrack& Track, int Table, const std::string& Ou
     const std::string Name = std::filesystem::path(Track.Source).stem().string();
     auto& Race = static_cast<TGameManager&>(*GameManager);
     if (!Race.LoadLevelFile("data/" + MapFileOf(Track.Source), Name))
-        throw std::runtime_error(Track.Source + ": the race manager refuses its map: " +
-                                 Race.LastLoadError);
+        throw std::runtime_error(Track.Source +
+                                 ": the race manager refuses its map: " + Race.LastLoadError);
     const TMap& M = *Map;
     TBounds B;
-    for (const TRoadPoint& P : M.Points) B.Add(P.Pos.x, P.Pos.y, 0);
-    for (const TDeskObject& O : M.Objects) B.Add(O.Pos.x, O.Pos.y, 0);
+    for (const TRoadPoint& P : M.Points)
+        B.Add(P.Pos.x, P.Pos.y, 0);
+    for (const TDeskObject& O : M.Objects)
+        B.Add(O.Pos.x, O.Pos.y, 0);
     const double Margin = 260;
     const double W = B.X1 - B.X0 + 2 * Margin, H = B.Y1 - B.Y0 + 2 * Margin;
     const double Tan = std::tan(FIELD_OF_VIEW_DEG / 2 * PI / 180);
@@ -286,8 +297,10 @@ void TrackPictures(const TCompiledTrack& Track, int Table, const std::string& Ou
     Camera->ApplyView();
     DrawDesk(Table, CX, CY, std::max(W, H));
     Map->DrawRoad();
-    for (const TDeskObject& O : M.Objects) DrawDeskObject(O);
-    for (TBasicCar* Car : Race.Cars) Car->Draw();
+    for (const TDeskObject& O : M.Objects)
+        DrawDeskObject(O);
+    for (TBasicCar* Car : Race.Cars)
+        Car->Draw();
     double MinW = 1e9, MaxW = 0;
     for (const TRoadPoint& P : M.Points) {
         MinW = std::min(MinW, double(P.HalfWidth));
@@ -359,7 +372,8 @@ int RenderPreview(const TContent& Content, const std::vector<TCompiledTrack>& Tr
     ModelSheets(ShownModels(), Map->TableTexture, Out, Written);
     TextureSheets(Content, Out, Written);
     MenuPictures(Out, Written);
-    for (const TCompiledTrack& T : Tracks) TrackPictures(T, Map->TableTexture, Out, Written);
+    for (const TCompiledTrack& T : Tracks)
+        TrackPictures(T, Map->TableTexture, Out, Written);
     PausedPicture(Out, Written);
     return int(Written.size());
 }

@@ -15,7 +15,9 @@ constexpr int ROAD_TEXTURE_SIZE = 512;
 constexpr int TABLE_TEXTURE_SIZE = 512;
 constexpr int CONSOLE_TEXTURE_SIZE = 256;
 
-double Clamp01(double V) { return std::clamp(V, 0.0, 1.0); }
+double Clamp01(double V) {
+    return std::clamp(V, 0.0, 1.0);
+}
 
 // Asphalt of a toy race track: fine grey grain, scattered light and dark stones, faint wear.
 TImage PaintRoad() {
@@ -32,8 +34,10 @@ TImage PaintRoad() {
         // Stones: a few pixels-wide flecks, lighter or darker than the binder.
         const int CX = PX / 3, CY = PY / 3;
         const double Stone = Random01(CX, CY, 107);
-        if (Stone > 0.965) L += 0.16 * (Random01(CX, CY, 109) + 0.3);
-        else if (Stone < 0.03) L -= 0.10;
+        if (Stone > 0.965)
+            L += 0.16 * (Random01(CX, CY, 109) + 0.3);
+        else if (Stone < 0.03)
+            L -= 0.10;
         const double Warm = 0.012 * (Wear - 0.5);
         return TColor{Clamp01(L + Warm), Clamp01(L), Clamp01(L + 0.012 - Warm), 1};
     });
@@ -51,14 +55,19 @@ TImage PaintTable() {
     const TColor Light = Hex("#c59c68"), Mid = Hex("#a97a4c"), Dark = Hex("#74492a");
     Img.Fill(0, 0, N, N, [&](double X, double Y) {
         const double U = X / N, V = Y / N;
-        const double Sweep = (Fractal(U * SWEEP_CELLS, V * SWEEP_CELLS, SWEEP_CELLS, 3, 0.5, 201) - 0.5) * 5.0;
-        const double Wobble = (Fractal(U * WOBBLE_CELLS, V * WOBBLE_CELLS * 2, WOBBLE_CELLS, WOBBLE_CELLS * 2, 2, 0.5, 203) - 0.5) * 0.6;
+        const double Sweep =
+            (Fractal(U * SWEEP_CELLS, V * SWEEP_CELLS, SWEEP_CELLS, 3, 0.5, 201) - 0.5) * 5.0;
+        const double Wobble = (Fractal(U * WOBBLE_CELLS, V * WOBBLE_CELLS * 2, WOBBLE_CELLS,
+                                       WOBBLE_CELLS * 2, 2, 0.5, 203) -
+                               0.5) *
+                              0.6;
         const double Phase = V * GRAIN_LINES + Sweep + Wobble;
         const double Ring = Phase - std::floor(Phase);
         // Some late-wood lines strong, some faint, a few doubled.
         const double Strength = Fractal(U * 4, Phase / GRAIN_LINES * 8, 4, 8, 2, 0.5, 211);
-        const double LateWood = std::exp(-std::pow((Ring - 0.5) / 0.05, 2)) * (0.2 + 0.8 * Strength) +
-                                std::exp(-std::pow((Ring - 0.62) / 0.03, 2)) * 0.35 * Strength;
+        const double LateWood =
+            std::exp(-std::pow((Ring - 0.5) / 0.05, 2)) * (0.2 + 0.8 * Strength) +
+            std::exp(-std::pow((Ring - 0.62) / 0.03, 2)) * 0.35 * Strength;
         const double Band = 0.5 + 0.5 * std::sin(2 * PI * Phase);
         const double Fibre = Fractal(U * 128, V * 16, 128, 16, 2, 0.5, 205) - 0.5;
         const double Tone = Fractal(U * 2, V * 2, 2, 2, 0.5, 207) - 0.5;
@@ -84,8 +93,10 @@ TImage PaintConsole() {
         double L = 0.86 + (Brush - 0.5) * 0.14 + (Cloud - 0.5) * 0.16;
         const double PU = std::fmod(U * PANELS, 1.0), PV = std::fmod(V * PANELS, 1.0);
         const double SeamDist = std::min({PU, 1 - PU, PV, 1 - PV}) * N / PANELS;
-        if (SeamDist < 1.0) L *= 0.78;
-        else if (SeamDist < 2.2) L *= 1.05;
+        if (SeamDist < 1.0)
+            L *= 0.78;
+        else if (SeamDist < 2.2)
+            L *= 1.05;
         // Rivets in the corners of each panel.
         const double RU = std::min(PU, 1 - PU) * N / PANELS, RV = std::min(PV, 1 - PV) * N / PANELS;
         const double Rivet = std::hypot(RU - 8, RV - 8);

@@ -12,7 +12,9 @@
 
 namespace {
 
-TVec2D XY(const TVec3& V) { return {double(V.x), double(V.y)}; }
+TVec2D XY(const TVec3& V) {
+    return {double(V.x), double(V.y)};
+}
 
 // The distance along the centre line from road point 0 to each road point, the closing copy
 // included.
@@ -58,23 +60,25 @@ void CheckEdgesRunForward(const TBuiltTrack& T, const TRoadEdges& E) {
     for (size_t K = 0; K < N; ++K) {
         const TVec2D Dir = T.Step(K);
         if (Dot2(Sub(E.Left[(K + 1) % N], E.Left[K]), Dir) <= 0)
-            T.Refuse(T.LineOfPoint(K), "the road's left edge folds over (the bend is too tight for its width)");
+            T.Refuse(T.LineOfPoint(K),
+                     "the road's left edge folds over (the bend is too tight for its width)");
         if (Dot2(Sub(E.Right[(K + 1) % N], E.Right[K]), Dir) <= 0)
-            T.Refuse(T.LineOfPoint(K), "the road's right edge folds over (the bend is too tight for its width)");
+            T.Refuse(T.LineOfPoint(K),
+                     "the road's right edge folds over (the bend is too tight for its width)");
     }
 }
 
 // No segment of boundary A crosses one of boundary B (Same: A is B, and a segment's neighbours
 // share its ends without crossing it).
-void CheckNoCrossing(const TBuiltTrack& T, const std::vector<TVec2D>& A, const std::vector<TVec2D>& B, bool Same,
-                     const char* What) {
+void CheckNoCrossing(const TBuiltTrack& T, const std::vector<TVec2D>& A,
+                     const std::vector<TVec2D>& B, bool Same, const char* What) {
     const size_t N = T.N;
     for (size_t I = 0; I < N; ++I)
         for (size_t J = Same ? I + 2 : 0; J < N; ++J) {
             if (Same && I == 0 && J == N - 1) continue; // neighbours across the seam
             if (SegmentsCross(A[I], A[(I + 1) % N], B[J], B[(J + 1) % N]))
-                T.Refuse(T.LineOfPoint(I),
-                         std::string(What) + " (the stretch from line " + std::to_string(T.LineOfPoint(J)) + ")");
+                T.Refuse(T.LineOfPoint(I), std::string(What) + " (the stretch from line " +
+                                               std::to_string(T.LineOfPoint(J)) + ")");
         }
 }
 
@@ -109,14 +113,15 @@ void CheckRoadKeepsApart(const TBuiltTrack& T) {
 void CheckStartGrid(const TBuiltTrack& T) {
     const TRoadPoint& Start = T.Built.Points[size_t(T.Built.StartPoint)];
     if (Start.HalfWidth < MIN_START_HALF_WIDTH)
-        T.Refuse(T.Track.StartLine, "the start grid needs a half-width of at least " + Rounded(MIN_START_HALF_WIDTH) +
-                                        " at the start point");
+        T.Refuse(T.Track.StartLine, "the start grid needs a half-width of at least " +
+                                        Rounded(MIN_START_HALF_WIDTH) + " at the start point");
     // The race manager creates all six cars at the desk's origin and then places them one by one;
     // a grid spot near the origin would collide with the cars still waiting there.
     const double OriginGap = Length(TVecD{Start.Pos.x, Start.Pos.y, 0}) - Start.HalfWidth;
     if (OriginGap < START_ORIGIN_CLEARANCE)
-        T.Refuse(T.Track.StartLine, "the start grid lies within " + Rounded(START_ORIGIN_CLEARANCE) +
-                                        " units of the desk's origin, where the cars wait to be placed");
+        T.Refuse(T.Track.StartLine,
+                 "the start grid lies within " + Rounded(START_ORIGIN_CLEARANCE) +
+                     " units of the desk's origin, where the cars wait to be placed");
 }
 
 // The road runs straight for a stretch behind the start and a longer one ahead of it.
@@ -126,27 +131,33 @@ void CheckStartStraight(const TBuiltTrack& T) {
     const double StartAngle = std::atan2(StartDir.y, StartDir.x);
     for (int Way = -1; Way <= 1; Way += 2) {
         double Covered = 0;
-        for (size_t Step = 0; Step < N && Covered < (Way < 0 ? START_STRAIGHT_BEHIND : START_STRAIGHT_AHEAD); ++Step) {
+        for (size_t Step = 0;
+             Step < N && Covered < (Way < 0 ? START_STRAIGHT_BEHIND : START_STRAIGHT_AHEAD);
+             ++Step) {
             const TVec2D D = T.Step(Way > 0 ? (S + Step) % N : (S + N - 1 - Step) % N);
             const double StepLength = std::hypot(D.x, D.y);
             double Turn = std::fabs(std::atan2(D.y, D.x) - StartAngle);
             if (Turn > PI) Turn = 2 * PI - Turn;
             if (Turn > START_STRAIGHT_TOLERANCE_DEG * DEG)
-                T.Refuse(T.Track.StartLine, "the start is not on a straight: the road turns " + Rounded(Turn / DEG) +
-                                                " degrees within " + Rounded(Covered + StepLength) +
-                                                " units " + (Way > 0 ? "after" : "before") + " it");
+                T.Refuse(T.Track.StartLine, "the start is not on a straight: the road turns " +
+                                                Rounded(Turn / DEG) + " degrees within " +
+                                                Rounded(Covered + StepLength) + " units " +
+                                                (Way > 0 ? "after" : "before") + " it");
             Covered += StepLength;
         }
     }
 }
 
-std::string Describe(int Kind) { return std::string(OBJECT_ASSETS[Kind].SourceName); }
+std::string Describe(int Kind) {
+    return std::string(OBJECT_ASSETS[Kind].SourceName);
+}
 
 // An object's footprint on the desk, grown by Grow all round.
 std::vector<TVec2D> DeskFootprint(const TDeskObject& O, const TOutline& Hull, double Grow) {
     const TOutline Grown = Grow > 0 ? InsetOutline(Hull, -Grow) : Hull;
     std::vector<TVec2D> R;
-    for (const TVec2D& P : Grown) R.push_back(ObjectToDesk(O, P));
+    for (const TVec2D& P : Grown)
+        R.push_back(ObjectToDesk(O, P));
     return R;
 }
 
@@ -161,11 +172,13 @@ void CheckObjectsOffRoad(const TBuiltTrack& T, const TFootprints& Footprints) {
         const std::vector<TVec2D> Grown = DeskFootprint(O, Hull, ROAD_CLEARANCE);
         for (int32_t F = 0; F < Road.FaceCount; ++F) {
             std::vector<TVec2D> Tri;
-            for (int32_t V : Road.Faces[size_t(F)].V) Tri.push_back(XY(Road.Vertices[size_t(V)]));
+            for (int32_t V : Road.Faces[size_t(F)].V)
+                Tri.push_back(XY(Road.Vertices[size_t(V)]));
             if (ConvexOverlap(Grown, Tri))
-                T.Refuse(T.Track.ObjectLines[I], "the " + Describe(O.Kind) + " stands on the road or within " +
-                                                     Rounded(ROAD_CLEARANCE) + " units of it (near the road of line " +
-                                                     std::to_string(T.LineOfPoint(size_t(F) / 2)) + ")");
+                T.Refuse(T.Track.ObjectLines[I],
+                         "the " + Describe(O.Kind) + " stands on the road or within " +
+                             Rounded(ROAD_CLEARANCE) + " units of it (near the road of line " +
+                             std::to_string(T.LineOfPoint(size_t(F) / 2)) + ")");
         }
     }
 }
@@ -183,9 +196,11 @@ std::vector<std::string> OverlapWarnings(const TBuiltTrack& T, const TFootprints
     std::vector<std::string> Warnings;
     for (size_t I = 0; I < Lines.size(); ++I)
         for (size_t J = I + 1; J < Objects.size(); ++J) {
-            if (Placed[I].size() < 3 || Placed[J].size() < 3 || !ConvexOverlap(Placed[I], Placed[J])) continue;
-            const std::string Other = J < Lines.size() ? "the " + Describe(Objects[J].Kind) + " of line " +
-                                                             std::to_string(Lines[J])
+            if (Placed[I].size() < 3 || Placed[J].size() < 3 ||
+                !ConvexOverlap(Placed[I], Placed[J]))
+                continue;
+            const std::string Other = J < Lines.size() ? "the " + Describe(Objects[J].Kind) +
+                                                             " of line " + std::to_string(Lines[J])
                                                        : std::string("a start flag");
             Warnings.push_back(T.Track.Source + ":" + std::to_string(Lines[I]) + ": warning: the " +
                                Describe(Objects[I].Kind) + " overlaps " + Other);
@@ -204,7 +219,8 @@ void CheckTrack(TCompiledTrack& Track, const TMap& Built, const TFootprints& Foo
     CheckStartGrid(T);
     CheckStartStraight(T);
     CheckObjectsOffRoad(T, Footprints);
-    for (std::string& W : OverlapWarnings(T, Footprints)) Track.Warnings.push_back(std::move(W));
+    for (std::string& W : OverlapWarnings(T, Footprints))
+        Track.Warnings.push_back(std::move(W));
 }
 
 TVec2D ObjectToDesk(const TDeskObject& Object, TVec2D M) {
@@ -216,4 +232,6 @@ TVec2D ObjectToDesk(const TDeskObject& Object, TVec2D M) {
     return {double(Object.Pos.x) + X, double(Object.Pos.y) - Y};
 }
 
-double LapLength(const TMap& Built) { return DistancesAlong(Built).back(); }
+double LapLength(const TMap& Built) {
+    return DistancesAlong(Built).back();
+}

@@ -30,7 +30,8 @@ constexpr int ARC_SAMPLES = 256;
 constexpr double CATMULL_ROM_ALPHA = 0.5; // centripetal: no cusps or loops within a piece
 
 std::string Lower(std::string S) {
-    for (char& C : S) C = char(std::tolower(static_cast<unsigned char>(C)));
+    for (char& C : S)
+        C = char(std::tolower(static_cast<unsigned char>(C)));
     return S;
 }
 
@@ -51,13 +52,15 @@ int ParseKind(const std::string& Word) {
     }
     const std::string W = Lower(Word);
     for (int K = 0; K < OBJECT_KIND_COUNT; ++K)
-        if (W == OBJECT_ASSETS[K].SourceName || (OBJECT_ASSETS[K].Model && W == ObjectModelName(K))) return K;
+        if (W == OBJECT_ASSETS[K].SourceName || (OBJECT_ASSETS[K].Model && W == ObjectModelName(K)))
+            return K;
     return -1;
 }
 
 std::string KindList() {
     std::string S;
-    for (int K = 0; K < OBJECT_KIND_COUNT; ++K) S += (K ? ", " : "") + std::string(OBJECT_ASSETS[K].SourceName);
+    for (int K = 0; K < OBJECT_KIND_COUNT; ++K)
+        S += (K ? ", " : "") + std::string(OBJECT_ASSETS[K].SourceName);
     return S;
 }
 
@@ -71,14 +74,18 @@ struct TSourceLine {
     int Line;
     std::vector<std::string> Words;
 
-    [[noreturn]] void Refuse(const std::string& Fault) const { throw TTrackError(File, Line, Fault); }
+    [[noreturn]] void Refuse(const std::string& Fault) const {
+        throw TTrackError(File, Line, Fault);
+    }
     // Refuses a line with fewer than Min or more than Max words, showing the form it should have.
     void Expect(size_t Min, size_t Max, const char* Form) const {
-        if (Words.size() < Min || Words.size() > Max) Refuse(std::string("expected \"") + Form + "\"");
+        if (Words.size() < Min || Words.size() > Max)
+            Refuse(std::string("expected \"") + Form + "\"");
     }
     double Number(size_t I, const char* What) const {
         double V = 0;
-        if (!ParseNumber(Words[I], V)) Refuse(std::string(What) + " \"" + Words[I] + "\" is not a number");
+        if (!ParseNumber(Words[I], V))
+            Refuse(std::string(What) + " \"" + Words[I] + "\" is not a number");
         return V;
     }
 };
@@ -88,7 +95,8 @@ void ReadLaps(const TSourceLine& L, TTrackSource& S) {
     const double Laps = L.Number(1, "lap count");
     if (Laps < 1 || Laps != std::floor(Laps) || Laps > 1000)
         L.Refuse("lap count must be a whole number from 1 to 1000");
-    if (S.LapsLine) L.Refuse("a second lap count (the first is on line " + std::to_string(S.LapsLine) + ")");
+    if (S.LapsLine)
+        L.Refuse("a second lap count (the first is on line " + std::to_string(S.LapsLine) + ")");
     S.LapCount = int(Laps);
     S.LapsLine = L.Line;
 }
@@ -98,13 +106,15 @@ void ReadPoint(const TSourceLine& L, TTrackSource& S) {
     const TControlPoint P{{L.Number(1, "x"), L.Number(2, "y")}, L.Number(3, "half-width"), L.Line};
     if (P.HalfWidth <= 0) L.Refuse("half-width must be above 0");
     if (L.Words.size() == 5) {
-        if (Lower(L.Words[4]) != "start") L.Refuse("unknown marker \"" + L.Words[4] + "\" (only \"start\")");
+        if (Lower(L.Words[4]) != "start")
+            L.Refuse("unknown marker \"" + L.Words[4] + "\" (only \"start\")");
         if (S.StartControl >= 0)
             L.Refuse("a second start point (the first is on line " +
                      std::to_string(S.Controls[size_t(S.StartControl)].Line) + ")");
         S.StartControl = int(S.Controls.size());
     }
-    if (!S.Controls.empty() && SamePlace(S.Controls.back(), P)) L.Refuse("point repeats the previous point");
+    if (!S.Controls.empty() && SamePlace(S.Controls.back(), P))
+        L.Refuse("point repeats the previous point");
     S.Controls.push_back(P);
 }
 
@@ -112,8 +122,8 @@ void ReadObject(const TSourceLine& L, TTrackSource& S) {
     L.Expect(5, 5, "object KIND X Y ANGLE");
     const int Kind = ParseKind(L.Words[1]);
     if (Kind < 0)
-        L.Refuse("unknown object kind \"" + L.Words[1] + "\" (0 to " + std::to_string(OBJECT_KIND_COUNT - 1) +
-                 " or one of: " + KindList() + ")");
+        L.Refuse("unknown object kind \"" + L.Words[1] + "\" (0 to " +
+                 std::to_string(OBJECT_KIND_COUNT - 1) + " or one of: " + KindList() + ")");
     TDeskObject O;
     O.Pos = {float(L.Number(2, "x")), float(L.Number(3, "y")), 0};
     O.Angle = float(L.Number(4, "angle"));
@@ -128,11 +138,14 @@ void CheckComplete(const std::string& File, const TTrackSource& S, int LineCount
     const std::vector<TControlPoint>& C = S.Controls;
     if (C.size() < 2)
         throw TTrackError(File, C.empty() ? LastLine : C[0].Line,
-                          "a track needs at least two points, this one has " + std::to_string(C.size()));
+                          "a track needs at least two points, this one has " +
+                              std::to_string(C.size()));
     if (SamePlace(C.back(), C[0]))
-        throw TTrackError(File, C.back().Line, "last point repeats the first (the loop closes by itself)");
+        throw TTrackError(File, C.back().Line,
+                          "last point repeats the first (the loop closes by itself)");
     if (!S.LapsLine) throw TTrackError(File, LastLine, "no lap count (\"laps COUNT\")");
-    if (S.StartControl < 0) throw TTrackError(File, LastLine, "no start point (mark one point \"start\")");
+    if (S.StartControl < 0)
+        throw TTrackError(File, LastLine, "no start point (mark one point \"start\")");
 }
 
 TTrackSource ReadSource(const std::string& File) {
@@ -145,7 +158,8 @@ TTrackSource ReadSource(const std::string& File) {
         if (const size_t Hash = Text.find('#'); Hash != std::string::npos) Text.erase(Hash);
         TSourceLine L{File, LineNo, {}};
         std::istringstream Words(Text);
-        for (std::string W; Words >> W;) L.Words.push_back(W);
+        for (std::string W; Words >> W;)
+            L.Words.push_back(W);
         if (L.Words.empty()) continue;
         const std::string Key = Lower(L.Words[0]);
         if (Key == "laps")
@@ -169,14 +183,17 @@ struct TSplinePiece {
 
     // The centripetal Catmull-Rom point at T in [0, 1].
     TVec2D At(double T) const {
-        const auto Knot = [](TVec2D A, TVec2D B) { return std::pow(std::max(Dist(A, B), 1e-9), CATMULL_ROM_ALPHA); };
+        const auto Knot = [](TVec2D A, TVec2D B) {
+            return std::pow(std::max(Dist(A, B), 1e-9), CATMULL_ROM_ALPHA);
+        };
         const double T0 = 0, T1 = T0 + Knot(P0, P1), T2 = T1 + Knot(P1, P2), T3 = T2 + Knot(P2, P3);
         const double U = T1 + (T2 - T1) * T;
         const auto L = [](TVec2D A, TVec2D B, double TA, double TB, double X) {
             const double F = (X - TA) / (TB - TA);
             return TVec2D{A.x + (B.x - A.x) * F, A.y + (B.y - A.y) * F};
         };
-        const TVec2D A1 = L(P0, P1, T0, T1, U), A2 = L(P1, P2, T1, T2, U), A3 = L(P2, P3, T2, T3, U);
+        const TVec2D A1 = L(P0, P1, T0, T1, U), A2 = L(P1, P2, T1, T2, U),
+                     A3 = L(P2, P3, T2, T3, U);
         const TVec2D B1 = L(A1, A2, T0, T2, U), B2 = L(A2, A3, T1, T3, U);
         return L(B1, B2, T1, T2, U);
     }
@@ -197,7 +214,8 @@ struct TSplinePiece {
 // The parameter at which the measured arc reaches Goal.
 double ParameterAtArc(const std::vector<double>& Arc, double Goal) {
     size_t S = 0;
-    while (S < ARC_SAMPLES && Arc[S + 1] < Goal) ++S;
+    while (S < ARC_SAMPLES && Arc[S + 1] < Goal)
+        ++S;
     const double Span = Arc[S + 1] - Arc[S];
     return (double(S) + (Span > 0 ? (Goal - Arc[S]) / Span : 0)) / ARC_SAMPLES;
 }
@@ -224,9 +242,9 @@ void LayRoad(const TTrackSource& S, TCompiledTrack& Track) {
         const int Count = RoadPointsAlong(Length);
         if (Length / Count < MIN_ROAD_POINT_SPACING)
             Track.Warnings.push_back(Track.Source + ":" + std::to_string(From.Line) +
-                                     ": warning: the road to the next point is only " + Rounded(Length) +
-                                     " long (road points are best " + Rounded(MIN_ROAD_POINT_SPACING) +
-                                     " or more apart)");
+                                     ": warning: the road to the next point is only " +
+                                     Rounded(Length) + " long (road points are best " +
+                                     Rounded(MIN_ROAD_POINT_SPACING) + " or more apart)");
         if (int(I) == S.StartControl) Track.Map.StartPoint = int32_t(Track.Map.Points.size());
         for (int K = 0; K < Count; ++K) {
             const TVec2D P = K == 0 ? From.Pos : Piece.At(ParameterAtArc(Arc, Length * K / Count));
@@ -257,4 +275,6 @@ std::string MapFileOf(const std::string& SourcePath) {
     return "maps/" + Lower(std::filesystem::path(SourcePath).stem().string()) + ".map";
 }
 
-std::string Rounded(double V) { return std::to_string(int(std::lround(V))); }
+std::string Rounded(double V) {
+    return std::to_string(int(std::lround(V)));
+}

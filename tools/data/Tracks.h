@@ -24,13 +24,13 @@
 constexpr double ROAD_POINT_SPACING = 60;     // world units aimed at between road points
 constexpr double MIN_ROAD_POINT_SPACING = 40; // a shorter spline piece gives a warning
 constexpr double MAX_ROAD_POINT_SPACING = 80;
-constexpr double MIN_START_HALF_WIDTH = 100;  // six cars side by side at 25 units or more
+constexpr double MIN_START_HALF_WIDTH = 100;   // six cars side by side at 25 units or more
 constexpr double START_ORIGIN_CLEARANCE = 100; // between the grid and (0, 0), world units
-constexpr double START_STRAIGHT_BEHIND = 120; // the road is straight this far behind the start
-constexpr double START_STRAIGHT_AHEAD = 300;  // ... and this far ahead of it
+constexpr double START_STRAIGHT_BEHIND = 120;  // the road is straight this far behind the start
+constexpr double START_STRAIGHT_AHEAD = 300;   // ... and this far ahead of it
 constexpr double START_STRAIGHT_TOLERANCE_DEG = 3;
-constexpr double ROAD_CLEARANCE = 12;         // desk objects stay this far off the road
-constexpr double ROAD_SELF_GAP = 40;          // verge between two passes of the road
+constexpr double ROAD_CLEARANCE = 12; // desk objects stay this far off the road
+constexpr double ROAD_SELF_GAP = 40;  // verge between two passes of the road
 
 // A fault in a track source: "FILE:LINE: fault".
 class TTrackError : public std::runtime_error {
@@ -43,10 +43,10 @@ public:
 std::string Rounded(double V);
 
 struct TCompiledTrack {
-    std::string Source;            // the file it came from
-    TMapData Map;                  // what the .map holds
-    std::vector<int> PointLines;   // the source line of each road point's spline piece
-    std::vector<int> ObjectLines;  // the source line of each desk object
+    std::string Source;           // the file it came from
+    TMapData Map;                 // what the .map holds
+    std::vector<int> PointLines;  // the source line of each road point's spline piece
+    std::vector<int> ObjectLines; // the source line of each desk object
     int StartLine = 0;
     std::vector<std::string> Warnings; // "FILE:LINE: warning: ..."
 };

@@ -21,7 +21,8 @@ void Append(void* Context, void* Data, int Size) {
 std::vector<uint8_t> EncodeJpeg(const TImage& Image) {
     const std::vector<uint8_t> Pixels = Image.Bytes(3);
     std::vector<uint8_t> Out;
-    if (!stbi_write_jpg_to_func(Append, &Out, Image.Width(), Image.Height(), 3, Pixels.data(), JPEG_QUALITY))
+    if (!stbi_write_jpg_to_func(Append, &Out, Image.Width(), Image.Height(), 3, Pixels.data(),
+                                JPEG_QUALITY))
         throw std::runtime_error("a picture cannot be encoded as JPEG");
     return Out;
 }
@@ -46,9 +47,11 @@ void WriteBytes(const std::string& Path, const std::vector<uint8_t>& Bytes) {
 }
 
 void WriteContent(const TContent& Content, const std::string& DataDir) {
-    for (const TModelFile& M : Content.Models) WriteBytes(DataDir + "/" + M.Path, SerializeMdl(M.Model.Mdl()));
+    for (const TModelFile& M : Content.Models)
+        WriteBytes(DataDir + "/" + M.Path, SerializeMdl(M.Model.Mdl()));
     for (const TPictureFile& P : Content.Pictures)
-        WriteBytes(DataDir + "/" + P.Path, P.Format == TPictureFormat::Tga ? EncodeTga(P.Image) : EncodeJpeg(P.Image));
+        WriteBytes(DataDir + "/" + P.Path,
+                   P.Format == TPictureFormat::Tga ? EncodeTga(P.Image) : EncodeJpeg(P.Image));
     for (const TTextFile& T : Content.Texts)
         WriteBytes(DataDir + "/" + T.Path, std::vector<uint8_t>(T.Text.begin(), T.Text.end()));
 }

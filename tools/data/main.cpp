@@ -60,7 +60,8 @@ TFootprints FootprintsOf(const TContent& C) {
         const TModel* M = C.FindModel(DataRelativePath(OBJECT_ASSETS[K].Model));
         if (!M) continue;
         std::vector<TVec2D> P;
-        for (const TVecD& V : M->Positions()) P.push_back({V.x, V.y});
+        for (const TVecD& V : M->Positions())
+            P.push_back({V.x, V.y});
         F[size_t(K)] = ConvexHull(P);
     }
     return F;
@@ -79,15 +80,19 @@ void WriteAndCheckTrack(TCompiledTrack& Track, const std::string& DataDir, const
         std::filesystem::remove(Path);
         throw;
     }
-    for (const std::string& W : Track.Warnings) std::cerr << W << "\n";
+    for (const std::string& W : Track.Warnings)
+        std::cerr << W << "\n";
 }
 
 std::vector<std::string> TrackSources(const std::string& Dir) {
     std::vector<std::string> Files;
     std::error_code Error;
     for (const auto& E : std::filesystem::directory_iterator(Dir, Error))
-        if (E.is_regular_file() && E.path().extension() == ".track") Files.push_back(E.path().string());
-    if (Error) throw std::runtime_error(Dir + ": track sources cannot be listed (" + Error.message() + ")");
+        if (E.is_regular_file() && E.path().extension() == ".track")
+            Files.push_back(E.path().string());
+    if (Error)
+        throw std::runtime_error(Dir + ": track sources cannot be listed (" + Error.message() +
+                                 ")");
     std::sort(Files.begin(), Files.end());
     return Files;
 }
@@ -98,8 +103,9 @@ void RemoveStaleMaps(const std::string& DataDir, const std::vector<TCompiledTrac
     for (const auto& E : std::filesystem::directory_iterator(DataDir + "/maps", Error)) {
         if (E.path().extension() != ".map") continue;
         const std::string Name = "maps/" + E.path().filename().string();
-        const bool Ours = std::any_of(Tracks.begin(), Tracks.end(),
-                                      [&](const TCompiledTrack& T) { return MapFileOf(T.Source) == Name; });
+        const bool Ours = std::any_of(Tracks.begin(), Tracks.end(), [&](const TCompiledTrack& T) {
+            return MapFileOf(T.Source) == Name;
+        });
         if (!Ours) std::filesystem::remove(E.path(), Error);
     }
 }
@@ -119,10 +125,12 @@ int Run(const TOptions& O) {
     }
     const std::string DataDir = O.Preview.empty() ? O.Out : O.Preview + "/data";
     std::vector<TCompiledTrack> Tracks;
-    for (const std::string& S : TrackSources(O.Tracks)) Tracks.push_back(CompileTrack(S));
+    for (const std::string& S : TrackSources(O.Tracks))
+        Tracks.push_back(CompileTrack(S));
     if (Tracks.empty()) throw std::runtime_error(O.Tracks + ": no track sources (*.track)");
     WriteContent(Content, DataDir);
-    for (TCompiledTrack& T : Tracks) WriteAndCheckTrack(T, DataDir, Footprints);
+    for (TCompiledTrack& T : Tracks)
+        WriteAndCheckTrack(T, DataDir, Footprints);
     RemoveStaleMaps(DataDir, Tracks);
     UseEngine(nullptr);
     if (!O.Preview.empty()) {
@@ -144,11 +152,16 @@ int main(int Argc, char** Argv) {
             return true;
         };
         bool Ok = true;
-        if (A == "--out") Ok = Value(O.Out);
-        else if (A == "--tracks") Ok = Value(O.Tracks);
-        else if (A == "--track") Ok = Value(O.Track);
-        else if (A == "--preview") Ok = Value(O.Preview);
-        else return Usage("unknown argument \"" + A + "\"");
+        if (A == "--out")
+            Ok = Value(O.Out);
+        else if (A == "--tracks")
+            Ok = Value(O.Tracks);
+        else if (A == "--track")
+            Ok = Value(O.Track);
+        else if (A == "--preview")
+            Ok = Value(O.Preview);
+        else
+            return Usage("unknown argument \"" + A + "\"");
         if (!Ok) return Usage(A + " needs a value");
     }
     if (O.Preview.empty() && O.Out.empty()) return Usage("say where to write (--out or --preview)");

@@ -151,11 +151,13 @@ public:
         : Headless(E), Changes(Changes) {}
     void Apply(long Update) {
         size_t Next = Applied;
-        while (Next < Changes.size() && Changes[Next].From <= Update) ++Next;
+        while (Next < Changes.size() && Changes[Next].From <= Update)
+            ++Next;
         if (Next == Applied) return;
         Applied = Next;
         Headless.ReleaseAllKeys();
-        for (int Key : Changes[Next - 1].Keys) Headless.SetKeyDown(Key, true);
+        for (int Key : Changes[Next - 1].Keys)
+            Headless.SetKeyDown(Key, true);
     }
 
 private:
