@@ -5,6 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
     cmake make g++ clang pkg-config          # build tools (g++ and clang++ both build the project)
+    clang-format                              # the test command checks the code's formatting
     libsdl2-dev                               # window, input, GL context
     libgl-dev libegl-dev libgl1-mesa-dri      # Mesa OpenGL (llvmpipe when there is no GPU)
     libglx-mesa0 libegl-mesa0

@@ -15,6 +15,7 @@ run_suite() {
 }
 
 main() {
+    "$root/scripts/format.sh" --check
     run_suite "$root/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
               -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
