@@ -1,5 +1,7 @@
 #include "app/Game.h"
 
+#include "app/Replay.h"
+#include "app/ReplayPlayer.h"
 #include "app/dGameManager.h"
 #include "app/variables.h"
 #include "console/ConsoleFunctions.h"
@@ -74,8 +76,13 @@ void DestroyObjects() {
 }
 
 void UpdateRace() {
+    // A replay's race stands still once the replay has run out.
+    if (ReplayPlayer && !ReplayPlayer->BeforeUpdate()) return;
+    if (Recorder) Recorder->BeforeUpdate(Engine->Time(), HeldKeysOf(*Input));
     GameManager->Update();
     Camera->Update();
+    if (Recorder) Recorder->AfterUpdate(*GameManager);
+    if (ReplayPlayer) ReplayPlayer->AfterUpdate();
 }
 
 void UpdateProc() {

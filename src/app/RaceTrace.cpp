@@ -40,9 +40,9 @@ void TRaceTrace::AddUpdate(long Update, const TRace& Race) {
     }
 }
 
-std::string TRaceTrace::HashText() const {
+std::string TRaceTrace::HashHex(uint64_t Hash) {
     char Text[17];
-    std::snprintf(Text, sizeof Text, "%016" PRIx64, State);
+    std::snprintf(Text, sizeof Text, "%016" PRIx64, Hash);
     return Text;
 }
 

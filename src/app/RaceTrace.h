@@ -21,7 +21,8 @@ public:
     void AddUpdate(long Update, const TRace& Race);
     uint64_t Hash() const { return State; }
     // Hash as 16 lower-case hex digits.
-    std::string HashText() const;
+    std::string HashText() const { return HashHex(State); }
+    static std::string HashHex(uint64_t Hash);
 
     static uint64_t HashBytes(const std::string& Bytes);
 

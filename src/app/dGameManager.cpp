@@ -1,5 +1,6 @@
 #include "app/dGameManager.h"
 
+#include "app/Replay.h"
 #include "app/variables.h"
 #include "cars/dCars.h"
 #include "console/ConsoleFunctions.h"
@@ -112,6 +113,8 @@ bool TGameManager::LoadLevelFile(const std::string& FileName, const std::string&
     State = STATE_RACING;
     LastTick = Engine->Time();
     if (Console) Console->AddLine(Win1251("Карта ") + Name + Win1251(" загружена"));
+    if (Recorder)
+        Recorder->LevelLoaded(Name, FileName, Chosen, LastTick, HeldKeysOf(*Input), *this);
     return true;
 }
 
@@ -147,6 +150,21 @@ void TGameManager::SortOrder() {
                                   (A->RoadPoint >= S || A->RoadPoint < 0 || B->RoadPoint <= S));
         if (Behind) std::swap(Order[size_t(J)], Order[size_t(J) + 1]);
     }
+}
+
+void TGameManager::ResumedAt(int32_t Now) {
+    if (ReplayDrives) return;
+    RestartStuckChecks(Now);
+    if (Recorder) Recorder->Resumed(Now);
+}
+
+bool TGameManager::TuningAllowed(int32_t Car, const std::string& Command, float Value) {
+    if (ReplayDrives) {
+        if (Console) Console->AddLine(Win1251("Во время повтора гонку не настроить"));
+        return false;
+    }
+    if (Recorder) Recorder->Tuned(Car, Command, Value);
+    return true;
 }
 
 void TGameManager::CarFinished(TBasicCar* Car) {

@@ -34,6 +34,8 @@ public:
     void Update() override;
     void Draw() override; // app/dGameManagerDraw.cpp
     void SortOrder();
+    void ResumedAt(int32_t Now) override;
+    bool TuningAllowed(int32_t Car, const std::string& Command, float Value) override;
 
     std::string LastLoadError; // the loader's message for the latest refused map, else empty
 };

@@ -2,6 +2,8 @@
 // creates the game objects, runs the main loop at 40 updates per second and tears everything down
 // in order when the loop returns.
 #include "app/Game.h"
+#include "app/Replay.h"
+#include "app/ReplayPlayer.h"
 #include "app/variables.h"
 #include "engine/Engine.h"
 #include "engine/Files.h"
@@ -12,6 +14,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace {
@@ -24,12 +27,15 @@ constexpr int EXIT_USAGE = 1;
 constexpr int EXIT_START_FAILED = 1;
 
 const char* const USAGE =
-    "usage: marvolin [--window] [--shots DIR] [--shot-every MS] [--quit-after MS] [--help]\n"
+    "usage: marvolin [--window] [--shots DIR] [--shot-every MS] [--quit-after MS]\n"
+    "                [--record FILE | --replay FILE] [--help]\n"
     "  --window          a 1024 x 768 window instead of the full screen\n"
     "  --shots DIR       save the picture as DIR/frame_<engine ms>.png every second of play\n"
     "                    (or every --shot-every MS)\n"
     "  --shot-every MS   how often --shots saves a picture, in milliseconds of engine time\n"
     "  --quit-after MS   end the game by itself after MS milliseconds of engine time\n"
+    "  --record FILE     record the first race driven into the replay FILE\n"
+    "  --replay FILE     play the race recorded in FILE (the keys then drive nothing)\n"
     "  --help            this text\n"
     "The game reads data/ from the working folder and writes log.txt there.\n";
 
@@ -42,8 +48,13 @@ bool ParseMs(const char* Text, int& Ms) {
     return true;
 }
 
+// What the game itself takes from the command line.
+struct TGameOptions {
+    std::string RecordFile, ReplayFile;
+};
+
 // Returns -1 to go on, else the exit status.
-int ParseCommandLine(int Argc, char** Argv, TEngineOptions& Options) {
+int ParseCommandLine(int Argc, char** Argv, TEngineOptions& Options, TGameOptions& Game) {
     bool ShotEveryGiven = false;
     for (int I = 1; I < Argc; ++I) {
         const std::string Arg = Argv[I];
@@ -62,6 +73,10 @@ int ParseCommandLine(int Argc, char** Argv, TEngineOptions& Options) {
             ShotEveryGiven = true;
         } else if (Arg == "--quit-after" && HasValue && ParseMs(Argv[I + 1], Options.QuitAfterMs)) {
             ++I;
+        } else if (Arg == "--record" && HasValue && Game.ReplayFile.empty()) {
+            Game.RecordFile = Argv[++I];
+        } else if (Arg == "--replay" && HasValue && Game.RecordFile.empty()) {
+            Game.ReplayFile = Argv[++I];
         } else {
             std::fprintf(stderr, "marvolin: unknown or incomplete option %s\n%s", Arg.c_str(),
                          USAGE);
@@ -87,7 +102,8 @@ int main(int Argc, char** Argv) {
     fedisableexcept(FE_ALL_EXCEPT);
 
     TEngineOptions Options;
-    if (const int Status = ParseCommandLine(Argc, Argv, Options); Status >= 0) return Status;
+    TGameOptions Game;
+    if (const int Status = ParseCommandLine(Argc, Argv, Options, Game); Status >= 0) return Status;
     exSetOptions(Options);
     TEngine* Started = exInit("log.txt", 0);
     if (!Started) return EXIT_START_FAILED; // the engine has said why
@@ -115,8 +131,33 @@ int main(int Argc, char** Argv) {
     }
     Camera->NextPos.z = TCamera::START_HEIGHT;
 
+    std::optional<TReplayRecorder> Recording;
+    if (!Game.RecordFile.empty()) Recorder = &Recording.emplace(Game.RecordFile);
+    std::optional<TReplayPlayer> Playing;
+    if (!Game.ReplayFile.empty()) {
+        try {
+            TReplay Replay = ReadReplay(Game.ReplayFile);
+            CheckReplayMap(Replay);
+            ReplayPlayer = &Playing.emplace(*Started, std::move(Replay));
+        } catch (const TFileError& Error) {
+            exLog(std::string("error: replay refused: ") + Error.what());
+            ShutDown(Started);
+            return EXIT_START_FAILED;
+        }
+        UseEngine(ReplayPlayer->Engine());
+        if (!ReplayPlayer->Start()) {
+            ReplayPlayer = nullptr;
+            ShutDown(Started);
+            return EXIT_START_FAILED;
+        }
+    }
+
     Engine->Run(UPDATES_PER_SECOND);
 
+    // A race recorded up to the quit is still a complete replay.
+    if (Recorder) Recorder->Finish("quit");
+    Recorder = nullptr;
+    ReplayPlayer = nullptr;
     ShutDown(Started);
     return 0;
 }

@@ -66,4 +66,13 @@ inline int LastUpdateTime = 0; // Engine->Time() at the end of the latest update
 inline int FrameTime = 0;      // Engine->Time() at the start of the current render callback, ms
 inline int ShowFPS = 0;        // the frame rate is drawn when it is exactly 1
 
-inline std::vector<TBasicCar*> CarList; // the cars of the current race, for car-to-car collisions
+inline std::vector<TBasicCar*> CarList;
+
+// Replays, set by the main program for the whole run: the recorder of --record and the player of
+// --replay (null without them), and whether the replay drives the race now (the menu's resumes and
+// the console's tuning then leave the race alone: the replay holds its own).
+class TReplayRecorder;
+class TReplayPlayer;
+inline TReplayRecorder* Recorder = nullptr;
+inline TReplayPlayer* ReplayPlayer = nullptr;
+inline bool ReplayDrives = false; // the cars of the current race, for car-to-car collisions

@@ -48,4 +48,13 @@ public:
     // Every computer car's stuck check starts its interval anew at Now: time on the grid or behind
     // the menu is no time spent stuck (cars/dCars.cpp).
     void RestartStuckChecks(int32_t Now);
+
+    // The menu resumes the paused race at Now: the stuck checks restart. (The race manager also
+    // records it for a replay; while a replay drives the race, the replay's own resumes count.)
+    virtual void ResumedAt(int32_t Now) { RestartStuckChecks(Now); }
+    // A console command is about to set computer car Car's tuning (Command is its name) to Value;
+    // false refuses it (while a replay drives the race).
+    virtual bool TuningAllowed(int32_t /*Car*/, const std::string& /*Command*/, float /*Value*/) {
+        return true;
+    }
 };

@@ -46,7 +46,7 @@ TAICar* FollowedComputerCar() {
 }
 
 // With an argument: sets the followed computer car's parameter; without: prints it.
-void TuneFollowedCar(float TAICar::*Parameter) {
+void TuneFollowedCar(float TAICar::*Parameter, const std::string& Command) {
     TAICar* Car = FollowedComputerCar();
     if (!Car) return;
     const char Separator = LocaleDecimalSeparator();
@@ -56,10 +56,15 @@ void TuneFollowedCar(float TAICar::*Parameter) {
         return;
     }
     float Value = 0;
-    if (ParseConsoleFloat(*Arg, Separator, Value))
-        Car->*Parameter = Value;
-    else
+    if (!ParseConsoleFloat(*Arg, Separator, Value)) {
         SayNotANumber(*Arg);
+        return;
+    }
+    int32_t Index = 0; // the car's entry in the race manager's Cars
+    while (GameManager && size_t(Index) < GameManager->Cars.size() &&
+           GameManager->Cars[size_t(Index)] != Car)
+        ++Index;
+    if (!GameManager || GameManager->TuningAllowed(Index, Command, Value)) Car->*Parameter = Value;
 }
 
 void CmdQuit() {
@@ -103,13 +108,13 @@ void CmdShowFPS() {
 }
 
 void CmdAiDfc() {
-    TuneFollowedCar(&TAICar::DistFromCenter);
+    TuneFollowedCar(&TAICar::DistFromCenter, "ai_dfc");
 }
 void CmdAiTck() {
-    TuneFollowedCar(&TAICar::ToCenterKoef);
+    TuneFollowedCar(&TAICar::ToCenterKoef, "ai_tck");
 }
 void CmdAiMinTurn() {
-    TuneFollowedCar(&TAICar::MinTurn);
+    TuneFollowedCar(&TAICar::MinTurn, "ai_minturn");
 }
 
 } // namespace

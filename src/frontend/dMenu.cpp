@@ -37,7 +37,7 @@ std::string LevelName(int32_t Number) {
 void ResumeRace() {
     GameManager->State = STATE_RACING;
     Menu->Page = PAGE_RACE;
-    GameManager->RestartStuckChecks(Engine->Time());
+    GameManager->ResumedAt(Engine->Time());
 }
 
 } // namespace

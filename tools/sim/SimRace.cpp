@@ -1,16 +1,22 @@
 // marvolin-sim race MAPFILE [--car M] [--keys KEYFILE] [--updates N] [--trace CSVFILE]
+// marvolin-sim race MAPFILE [--car M] --driver bot --keys-out KEYFILE [--updates N] [--trace ...]
+// marvolin-sim race --replay REPLAYFILE [--trace CSVFILE]
 //
-// The game's own race on the headless engine: the race manager's LoadLevel path on MAPFILE at
-// virtual time 0, then N updates of the race part of the update callback (race manager, then
-// camera), update k at k * MS_PER_UPDATE ms, with the player's keys scripted from KEYFILE.
+// The game's own race on the headless engine: the race manager's LoadLevel path at virtual time 0,
+// then N updates of the race part of the update callback (race manager, then camera), update k at
+// k * MS_PER_UPDATE ms, with the player's keys scripted from KEYFILE or decided by the keyboard
+// driver; or a replay recorded by the game, its updates at the times and with the keys it holds.
+#include "KeyboardBot.h"
 #include "Sim.h"
 
 #include "app/Game.h"
 #include "app/RaceTrace.h"
+#include "app/Replay.h"
 #include "app/dGameManager.h"
 #include "app/variables.h"
 #include "cars/dCars.h"
 #include "engine/EngineHeadless.h"
+#include "engine/Files.h"
 #include "frontend/dMenu.h"
 #include "world/dCamera.h"
 
@@ -19,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -35,12 +42,15 @@ struct TRaceOptions {
     std::string KeyFile;
     long Updates = DEFAULT_UPDATES;
     std::string TraceFile;
+    std::string Driver;  // "bot": the keyboard driver drives
+    std::string KeysOut; // where the driver's keys are written
+    std::string ReplayFile;
 };
 
 // From update From on (inclusive), the keys in Keys are held and no others.
 struct TKeyChange {
     long From = 0;
-    std::vector<int> Keys;
+    uint8_t Keys = 0;
 };
 
 int UsageError(const std::string& Message) {
@@ -86,6 +96,13 @@ std::string ParseOptions(const TSimArgs& Args, TRaceOptions& Options) {
             Options.Updates = Number;
         } else if (Word == "--trace") {
             if (!Value(Options.TraceFile)) return "--trace wants a file";
+        } else if (Word == "--driver") {
+            if (!Value(Options.Driver) || Options.Driver != "bot")
+                return "--driver wants a driver: bot";
+        } else if (Word == "--keys-out") {
+            if (!Value(Options.KeysOut)) return "--keys-out wants a file";
+        } else if (Word == "--replay") {
+            if (!Value(Options.ReplayFile)) return "--replay wants a replay file";
         } else if (Word.rfind("--", 0) == 0) {
             return "unknown option " + Word;
         } else if (Options.MapFile.empty()) {
@@ -94,7 +111,23 @@ std::string ParseOptions(const TSimArgs& Args, TRaceOptions& Options) {
             return "more than one map file given";
         }
     }
+    const bool Flag = [&] {
+        for (const std::string& W : Args)
+            if (W == "--car" || W == "--keys" || W == "--updates" || W == "--driver" ||
+                W == "--keys-out")
+                return true;
+        return false;
+    }();
+    if (!Options.ReplayFile.empty()) {
+        if (!Options.MapFile.empty() || Flag)
+            return "--replay takes only --trace: the replay holds the map, the car and the keys";
+        return {};
+    }
     if (Options.MapFile.empty()) return "no map file given";
+    if (!Options.Driver.empty() && !Options.KeyFile.empty())
+        return "--driver and --keys both drive the player's car";
+    if (Options.Driver.empty() != Options.KeysOut.empty())
+        return "--driver bot and --keys-out go together";
     return {};
 }
 
@@ -121,15 +154,13 @@ std::string ReadKeyFile(const std::string& FileName, std::vector<TKeyChange>& Ch
             return Where + "the update numbers go down";
         TKeyChange Change;
         Change.From = From;
-        if (Keys != "-") {
-            // The held keys are the letters of KEYS among W A S D, with '_' for Space; any other
-            // character holds nothing.
-            for (char C : Keys) {
-                if (C == 'W' || C == 'A' || C == 'S' || C == 'D') Change.Keys.push_back(C);
-                if (C == '_') Change.Keys.push_back(VK_SPACE);
-            }
+        // The held keys are the letters of KEYS among W A S D, with '_' for Space; any other
+        // character (the '-' of none among them) holds nothing.
+        for (char C : Keys) {
+            uint8_t Bit = 0;
+            if (ParseHeldKeys(std::string(1, C), Bit)) Change.Keys |= Bit;
         }
-        Changes.push_back(std::move(Change));
+        Changes.push_back(Change);
     }
     return {};
 }
@@ -144,24 +175,17 @@ std::string LevelNameOf(const std::string& FileName) {
     return Name;
 }
 
-// Holds the keys that the script gives for update Update.
+// The keys the script gives for update Update (asked in increasing order).
 class TKeyScript {
 public:
-    TKeyScript(THeadlessEngine& E, const std::vector<TKeyChange>& Changes)
-        : Headless(E), Changes(Changes) {}
-    void Apply(long Update) {
-        size_t Next = Applied;
-        while (Next < Changes.size() && Changes[Next].From <= Update)
-            ++Next;
-        if (Next == Applied) return;
-        Applied = Next;
-        Headless.ReleaseAllKeys();
-        for (int Key : Changes[Next - 1].Keys)
-            Headless.SetKeyDown(Key, true);
+    explicit TKeyScript(const std::vector<TKeyChange>& Changes) : Changes(Changes) {}
+    uint8_t KeysAt(long Update) {
+        while (Applied < Changes.size() && Changes[Applied].From <= Update)
+            ++Applied;
+        return Applied ? Changes[Applied - 1].Keys : 0;
     }
 
 private:
-    THeadlessEngine& Headless;
     const std::vector<TKeyChange>& Changes;
     size_t Applied = 0;
 };
@@ -185,8 +209,83 @@ public:
     }
     TSimGame(const TSimGame&) = delete;
     TSimGame& operator=(const TSimGame&) = delete;
+
+    void Hold(uint8_t Keys) {
+        Headless.ReleaseAllKeys();
+        for (uint8_t Bit = 1; Bit & HELD_KEYS_ALL; Bit = uint8_t(Bit << 1))
+            if (Keys & Bit) Headless.SetKeyDown(KeyOfHeld(Bit), true);
+    }
+    TGameManager& Race() { return static_cast<TGameManager&>(*GameManager); }
+
     THeadlessEngine Headless;
 };
+
+// What one update of a run sees: its engine time and the keys held. False: the run is over.
+using TNextUpdate = std::function<bool(long Update, int32_t& TimeMs, uint8_t& Keys)>;
+
+// The level already loaded, raced update by update as Next says; the trace and the last line.
+void RunRace(TSimGame& Game, TRaceTrace& Rows, const TNextUpdate& Next) {
+    TGameManager& Race = Game.Race();
+    Rows.AddUpdate(0, Race);
+    long K = 1;
+    for (int32_t TimeMs = 0; true; ++K) {
+        uint8_t Keys = 0;
+        if (!Next(K, TimeMs, Keys)) break;
+        Game.Headless.SetTime(TimeMs);
+        Game.Hold(Keys);
+        UpdateRace();
+        Rows.AddUpdate(K, Race);
+    }
+    std::printf("updates=%ld state=%d finish_place=%d laps=", K - 1, int(Race.State),
+                int(Race.FinishPlace));
+    for (size_t I = 0; I < Race.Cars.size(); ++I)
+        std::printf("%s%d", I ? "," : "", int(Race.Cars[I]->Laps));
+    std::printf("\n");
+}
+
+std::unique_ptr<std::FILE, TCloseFile> OpenTrace(const std::string& FileName) {
+    std::unique_ptr<std::FILE, TCloseFile> Trace;
+    if (!FileName.empty()) Trace.reset(std::fopen(FileName.c_str(), "w"));
+    return Trace;
+}
+
+bool TraceWritten(std::FILE* Trace) {
+    return !Trace || (std::fflush(Trace) == 0 && !std::ferror(Trace));
+}
+
+int SimReplay(const TRaceOptions& Options) {
+    TReplay Replay;
+    try {
+        Replay = ReadReplay(Options.ReplayFile);
+        CheckReplayMap(Replay);
+    } catch (const TFileError& Error) {
+        return FileError(Error.what());
+    }
+    const auto Trace = OpenTrace(Options.TraceFile);
+    if (!Options.TraceFile.empty() && !Trace)
+        return FileError(Options.TraceFile + ": cannot write the file");
+
+    TSimGame Game;
+    Menu->SelectedCar = Replay.Car;
+    Game.Headless.SetTime(Replay.LoadTimeMs);
+    Game.Hold(Replay.LoadKeys);
+    if (!Game.Race().LoadLevel(Replay.Level)) return FileError(Game.Race().LastLoadError);
+    TRaceTrace Rows(Trace.get());
+    TReplayCursor Cursor(Replay);
+    RunRace(Game, Rows, [&](long, int32_t& TimeMs, uint8_t& Keys) {
+        return Cursor.NextUpdate(*GameManager, TimeMs, Keys);
+    });
+    if (!TraceWritten(Trace.get())) return FileError(Options.TraceFile + ": cannot write the file");
+    if (Rows.Hash() != Replay.RaceHash) {
+        std::fprintf(stderr,
+                     "marvolin-sim race: %s: the race differs from its recording (race hash %s, "
+                     "recorded %s)\n",
+                     Options.ReplayFile.c_str(), Rows.HashText().c_str(),
+                     TRaceTrace::HashHex(Replay.RaceHash).c_str());
+        return SIM_DIFFERS;
+    }
+    return SIM_OK;
+}
 
 } // namespace
 
@@ -194,39 +293,51 @@ int SimRace(const TSimArgs& Args) {
     TRaceOptions Options;
     if (const std::string Fault = ParseOptions(Args, Options); !Fault.empty())
         return UsageError(Fault);
+    if (!Options.ReplayFile.empty()) return SimReplay(Options);
     std::vector<TKeyChange> Changes;
     if (!Options.KeyFile.empty())
         if (const std::string Fault = ReadKeyFile(Options.KeyFile, Changes); !Fault.empty())
             return FileError(Fault);
-    std::unique_ptr<std::FILE, TCloseFile> Trace;
-    if (!Options.TraceFile.empty()) {
-        Trace.reset(std::fopen(Options.TraceFile.c_str(), "w"));
-        if (!Trace) return FileError(Options.TraceFile + ": cannot write the file");
+    const auto Trace = OpenTrace(Options.TraceFile);
+    if (!Options.TraceFile.empty() && !Trace)
+        return FileError(Options.TraceFile + ": cannot write the file");
+    std::unique_ptr<std::FILE, TCloseFile> KeysOut;
+    if (!Options.KeysOut.empty()) {
+        KeysOut.reset(std::fopen(Options.KeysOut.c_str(), "w"));
+        if (!KeysOut) return FileError(Options.KeysOut + ": cannot write the file");
     }
 
     TSimGame Game;
     Menu->SelectedCar = Options.Car;
-    auto& Race = static_cast<TGameManager&>(*GameManager);
-    TKeyScript Keys(Game.Headless, Changes);
-    Keys.Apply(0); // update 0 is the one PlaceAt runs inside the level load
-    if (!Race.LoadLevelFile(Options.MapFile, LevelNameOf(Options.MapFile)))
-        return FileError(Race.LastLoadError);
+    TKeyScript Script(Changes);
+    TKeyboardBot Bot;
+    const bool ByBot = Options.Driver == "bot";
+    // Update 0 is the one PlaceAt runs inside the level load.
+    uint8_t Held = ByBot ? 0 : Script.KeysAt(0);
+    Game.Hold(Held);
+    if (!Game.Race().LoadLevelFile(Options.MapFile, LevelNameOf(Options.MapFile)))
+        return FileError(Game.Race().LastLoadError);
+    if (KeysOut) std::fprintf(KeysOut.get(), "0 %s\n", HeldKeysText(Held).c_str());
 
     TRaceTrace Rows(Trace.get());
-    Rows.AddUpdate(0, Race);
-    for (long K = 1; K <= Options.Updates; ++K) {
-        Game.Headless.SetTime(int(K * MS_PER_UPDATE));
-        Keys.Apply(K);
-        UpdateRace();
-        Rows.AddUpdate(K, Race);
-    }
-    if (Trace && (std::fflush(Trace.get()) != 0 || std::ferror(Trace.get())))
-        return FileError(Options.TraceFile + ": cannot write the file");
-
-    std::printf("updates=%ld state=%d finish_place=%d laps=", Options.Updates, int(Race.State),
-                int(Race.FinishPlace));
-    for (size_t I = 0; I < Race.Cars.size(); ++I)
-        std::printf("%s%d", I ? "," : "", int(Race.Cars[I]->Laps));
-    std::printf("\n");
+    RunRace(Game, Rows, [&](long K, int32_t& TimeMs, uint8_t& Keys) {
+        if (K > Options.Updates) return false;
+        TimeMs = int32_t(K * MS_PER_UPDATE);
+        if (!ByBot) {
+            Keys = Script.KeysAt(K);
+            return true;
+        }
+        std::vector<TVec3> Others;
+        for (size_t I = 1; I < GameManager->Cars.size(); ++I)
+            Others.push_back(GameManager->Cars[I]->Pos);
+        Keys = Bot.Decide(*GameManager->Cars[0], Others, *Map, GameManager->Started);
+        if (Keys != Held && KeysOut)
+            std::fprintf(KeysOut.get(), "%ld %s\n", K, HeldKeysText(Keys).c_str());
+        Held = Keys;
+        return true;
+    });
+    if (!TraceWritten(Trace.get())) return FileError(Options.TraceFile + ": cannot write the file");
+    if (KeysOut && (std::fflush(KeysOut.get()) != 0 || std::ferror(KeysOut.get())))
+        return FileError(Options.KeysOut + ": cannot write the file");
     return SIM_OK;
 }
