@@ -12,6 +12,7 @@
 #include "engine/Files.h"
 #include "world/dMap.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -60,36 +61,82 @@ std::string WhereItStuck(const std::vector<TRow>& Rows, int Car) {
     return Text;
 }
 
-using EveryTrack = TSimRaceTest;
+// The update by which a race on the track must be over: every lap at the slowest average speed.
+long RaceLimit(const TMapData& Track) {
+    return START_UPDATE + long(std::ceil(Track.LapCount * LoopLength(Track) / MIN_AVERAGE_SPEED));
+}
 
-TEST_F(EveryTrack, AllComputerCarsCompleteTheLapsWithTheIdlePlayerOnTheGrid) {
-    for (int Number = 1; Number <= MAP_COUNT; ++Number) {
-        SCOPED_TRACE("map" + std::to_string(Number));
+class EveryTrack : public TSimRaceTest {
+protected:
+    TMapData Track(int Number) {
         const std::string File = MapFile(Number);
-        ASSERT_TRUE(FileExists(File)) << File << " is written by the content generator";
-        const TMapData Track = ParseMap(ReadWholeFile(File), File);
-        const double Length = LoopLength(Track);
-        const long Limit =
-            START_UPDATE + long(std::ceil(Track.LapCount * Length / MIN_AVERAGE_SPEED));
-        ASSERT_EQ(Run({"race", File, "--updates", std::to_string(Limit), "--trace", TracePath()}),
-                  0)
-            << Err;
-        std::vector<TRow> Rows;
-        ASSERT_TRUE(ParseRows(SplitLines(Slurp(TracePath())), Rows));
-        ASSERT_EQ(Rows.size(), size_t(Limit + 1) * CAR_COUNT);
-        for (int Car = 1; Car < CAR_COUNT; ++Car) {
-            long FinishedAt = -1;
-            for (const TRow& R : Rows)
-                if (R.Car == Car && R.Finished) {
-                    FinishedAt = R.Update;
-                    break;
-                }
-            const TRow& Last = Rows[size_t(Limit) * CAR_COUNT + size_t(Car)];
-            EXPECT_GE(FinishedAt, 0)
-                << "car " << Car << " did " << Last.Laps << " of " << Track.LapCount << " laps in "
-                << Limit << " updates (track " << long(Length)
-                << " units long); it ended at road point " << Last.RoadPoint << " (" << Last.X
-                << ", " << Last.Y << "); " << WhereItStuck(Rows, Car);
+        EXPECT_TRUE(FileExists(File)) << File << " is written by the content generator";
+        return ParseMap(ReadWholeFile(File), File);
+    }
+};
+
+// Drivable: with the idle player on the grid and each car choice (the computer cars then drive
+// the other models), all five computer cars finish.
+TEST_F(EveryTrack, AllComputerCarsCompleteTheLapsWithTheIdlePlayerOnTheGridWithEveryCarChoice) {
+    for (int Number = 1; Number <= MAP_COUNT; ++Number) {
+        const TMapData Map = Track(Number);
+        const long Limit = RaceLimit(Map);
+        for (int Choice = 0; Choice < CAR_COUNT; ++Choice) {
+            SCOPED_TRACE("map" + std::to_string(Number) + ", car " + std::to_string(Choice));
+            ASSERT_EQ(Run({"race", MapFile(Number), "--car", std::to_string(Choice), "--updates",
+                           std::to_string(Limit), "--trace", TracePath()}),
+                      0)
+                << Err;
+            std::vector<TRow> Rows;
+            ASSERT_TRUE(ParseRows(SplitLines(Slurp(TracePath())), Rows));
+            ASSERT_EQ(Rows.size(), size_t(Limit + 1) * CAR_COUNT);
+            for (int Car = 1; Car < CAR_COUNT; ++Car) {
+                long FinishedAt = -1;
+                for (const TRow& R : Rows)
+                    if (R.Car == Car && R.Finished) {
+                        FinishedAt = R.Update;
+                        break;
+                    }
+                const TRow& Last = Rows[size_t(Limit) * CAR_COUNT + size_t(Car)];
+                EXPECT_GE(FinishedAt, 0)
+                    << "car " << Car << " did " << Last.Laps << " of " << Map.LapCount
+                    << " laps in " << Limit << " updates (track " << long(LoopLength(Map))
+                    << " units long); it ended at road point " << Last.RoadPoint << " (" << Last.X
+                    << ", " << Last.Y << "); " << WhereItStuck(Rows, Car);
+            }
+        }
+    }
+}
+
+// Winnable: the keyboard driver finishes first or second with every car choice, and the key file
+// it writes, raced again as a player's key file, is the same race.
+TEST_F(EveryTrack, TheKeyboardDriverFinishesInTheTopTwoAndItsKeyFileIsTheSameRace) {
+    const std::string Keys = (Folder / "bot.keys").string();
+    const std::string Again = (Folder / "again.csv").string();
+    for (int Number = 1; Number <= MAP_COUNT; ++Number) {
+        const std::string Limit = std::to_string(RaceLimit(Track(Number)));
+        for (int Choice = 0; Choice < CAR_COUNT; ++Choice) {
+            SCOPED_TRACE("map" + std::to_string(Number) + ", car " + std::to_string(Choice));
+            const std::string Car = std::to_string(Choice);
+            ASSERT_EQ(Run({"race", MapFile(Number), "--car", Car, "--driver", "bot", "--keys-out",
+                           Keys, "--updates", Limit, "--trace", TracePath()}),
+                      0)
+                << Err;
+            const std::string Result = LastLine();
+            int State = 0, Place = 0;
+            ASSERT_EQ(
+                std::sscanf(Result.c_str(), "updates=%*d state=%d finish_place=%d", &State, &Place),
+                2)
+                << Result;
+            EXPECT_EQ(State, 2) << "the driver did not finish: " << Result;
+            EXPECT_GE(Place, 1);
+            EXPECT_LE(Place, 2) << Result;
+            ASSERT_EQ(Run({"race", MapFile(Number), "--car", Car, "--keys", Keys, "--updates",
+                           Limit, "--trace", Again}),
+                      0)
+                << Err;
+            EXPECT_EQ(LastLine(), Result);
+            EXPECT_TRUE(Slurp(Again) == Slurp(TracePath())) << "the key file drives another race";
         }
     }
 }
@@ -160,6 +207,65 @@ TEST_F(RaceHashes, ScriptedRaceOnEveryTrackIsTheSameEveryTimeAndWithEveryCompile
                "purpose, regenerate the hashes (see the top of this file)";
     }
     if (Print) std::printf("};\n");
+}
+
+// --- Replays ----------------------------------------------------------------------------------
+
+// The scripted race of RaceHashes on map1 as the game would record it: update k at k * 25 ms.
+std::string ScriptedReplay(const std::string& MapHash, const std::string& RaceHash, int Updates) {
+    std::vector<std::pair<int, std::string>> Changes;
+    for (const std::string& Line : SplitLines(PLAYER_SCRIPT)) {
+        int From = 0;
+        char Keys[16] = {};
+        if (std::sscanf(Line.c_str(), "%d %15s", &From, Keys) == 2) Changes.push_back({From, Keys});
+    }
+    const auto KeysAt = [&](int Update) {
+        std::string Held = "-";
+        for (const auto& [From, Keys] : Changes)
+            if (From <= Update) Held = Keys;
+        return Held;
+    };
+    std::string Text =
+        "marvolin-replay 1\nmap map1 " + MapHash + "\ncar 3\nload 0 " + KeysAt(0) + "\n";
+    for (int K = 1; K <= Updates; ++K)
+        Text += std::to_string(K) + " " + std::to_string(K * 25) + " " + KeysAt(K) + "\n";
+    return Text + "end " + std::to_string(Updates) + " " + RaceHash + " quit\n";
+}
+
+std::string Hex(uint64_t Value) {
+    char Text[17];
+    std::snprintf(Text, sizeof Text, "%016" PRIx64, Value);
+    return Text;
+}
+
+TEST_F(RaceHashes, AReplayOfTheScriptedRaceHoldsTheStoredHashAndAnotherHashIsRefused) {
+    const std::string Map = Slurp(MapFile(1));
+    uint64_t MapHash = 14695981039346656037ull; // FNV-1a of the map file's bytes
+    for (const unsigned char C : Map) {
+        MapHash ^= C;
+        MapHash *= 1099511628211ull;
+    }
+    const std::string Good =
+        Write("good.replay", ScriptedReplay(Hex(MapHash), Hex(RACE_HASHES[0]), HASHED_UPDATES));
+    ASSERT_EQ(Run({"race", "--replay", Good, "--trace", TracePath()}), 0) << Err;
+    EXPECT_EQ(Fnv1a(Slurp(TracePath())), RACE_HASHES[0]);
+
+    const std::string Other =
+        Write("other.replay", ScriptedReplay(Hex(MapHash), Hex(RACE_HASHES[0] ^ 1), 200));
+    EXPECT_EQ(Run({"race", "--replay", Other}), 1);
+    EXPECT_NE(Err.find("differs from its recording"), std::string::npos) << Err;
+
+    const std::string WrongMap =
+        Write("map.replay", ScriptedReplay(Hex(MapHash ^ 1), Hex(RACE_HASHES[0]), 200));
+    EXPECT_EQ(Run({"race", "--replay", WrongMap}), 2);
+    EXPECT_NE(Err.find("not the map the replay was recorded on"), std::string::npos) << Err;
+
+    const std::string Text = ScriptedReplay(Hex(MapHash), Hex(RACE_HASHES[0]), 200);
+    const size_t Half = Text.find('\n', Text.size() / 2) + 1;
+    EXPECT_EQ(Run({"race", "--replay", Write("cut.replay", Text.substr(0, Half))}), 2);
+    EXPECT_NE(Err.find("cut short"), std::string::npos) << Err;
+    EXPECT_EQ(std::count(Err.begin(), Err.end(), '\n'), 1) << "one line: " << Err;
+    EXPECT_EQ(Run({"race", "--replay", Write("torn.replay", Text.substr(0, Half - 3))}), 2);
 }
 
 } // namespace
