@@ -11,6 +11,7 @@ using TSimArgs = std::vector<std::string>;
 int SimMesh(const TSimArgs& Args);
 int SimTrack(const TSimArgs& Args);
 int SimRace(const TSimArgs& Args);
+int SimPicture(const TSimArgs& Args);
 
 // Exit statuses.
 constexpr int SIM_OK = 0;

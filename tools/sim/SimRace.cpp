@@ -8,6 +8,7 @@
 // driver; or a replay recorded by the game, its updates at the times and with the keys it holds.
 #include "KeyboardBot.h"
 #include "Sim.h"
+#include "SimGame.h"
 
 #include "app/Game.h"
 #include "app/RaceTrace.h"
@@ -192,32 +193,6 @@ private:
 
 struct TCloseFile {
     void operator()(std::FILE* F) const { std::fclose(F); }
-};
-
-// The game objects on a headless engine for the length of one run.
-class TSimGame {
-public:
-    TSimGame() {
-        UseEngine(&Headless);
-        Headless.SetTime(0);
-        CreateGameObjects();
-        Camera->NextPos.z = TCamera::START_HEIGHT;
-    }
-    ~TSimGame() {
-        DestroyObjects();
-        UseEngine(nullptr);
-    }
-    TSimGame(const TSimGame&) = delete;
-    TSimGame& operator=(const TSimGame&) = delete;
-
-    void Hold(uint8_t Keys) {
-        Headless.ReleaseAllKeys();
-        for (uint8_t Bit = 1; Bit & HELD_KEYS_ALL; Bit = uint8_t(Bit << 1))
-            if (Keys & Bit) Headless.SetKeyDown(KeyOfHeld(Bit), true);
-    }
-    TGameManager& Race() { return static_cast<TGameManager&>(*GameManager); }
-
-    THeadlessEngine Headless;
 };
 
 // What one update of a run sees: its engine time and the keys held. False: the run is over.

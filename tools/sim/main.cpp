@@ -2,7 +2,10 @@
 //
 //   marvolin-sim track MAPFILE
 //   marvolin-sim race MAPFILE [--car M] [--keys KEYFILE] [--updates N] [--trace CSVFILE]
+//   marvolin-sim race MAPFILE [--car M] --driver bot --keys-out KEYFILE [--updates N] [--trace ...]
+//   marvolin-sim race --replay REPLAYFILE [--trace CSVFILE]
 //   marvolin-sim mesh MDLFILE
+//   marvolin-sim picture MAPFILE PNGFILE [--car M]
 
 #include "Sim.h"
 
@@ -15,7 +18,11 @@ int Usage() {
     std::fputs("usage: marvolin-sim track MAPFILE\n"
                "       marvolin-sim race MAPFILE [--car M] [--keys KEYFILE] [--updates N] "
                "[--trace CSVFILE]\n"
-               "       marvolin-sim mesh MDLFILE\n",
+               "       marvolin-sim race MAPFILE [--car M] --driver bot --keys-out KEYFILE "
+               "[--updates N] [--trace CSVFILE]\n"
+               "       marvolin-sim race --replay REPLAYFILE [--trace CSVFILE]\n"
+               "       marvolin-sim mesh MDLFILE\n"
+               "       marvolin-sim picture MAPFILE PNGFILE [--car M]\n",
                stderr);
     return SIM_USAGE;
 }
@@ -29,5 +36,6 @@ int main(int argc, char** argv) {
     if (Command == "mesh") return SimMesh(Args);
     if (Command == "track") return SimTrack(Args);
     if (Command == "race") return SimRace(Args);
+    if (Command == "picture") return SimPicture(Args);
     return Usage();
 }
