@@ -5,6 +5,7 @@
 #include "app/variables.h"
 #include "engine/Engine.h"
 #include "engine/Files.h"
+#include "engine/Paths.h"
 #include "world/dCamera.h"
 
 #include <cerrno>
@@ -31,7 +32,9 @@ const char* const USAGE =
     "  --shot-every MS   how often --shots saves a picture, in milliseconds of engine time\n"
     "  --quit-after MS   end the game by itself after MS milliseconds of engine time\n"
     "  --help            this text\n"
-    "The game reads data/ from the working folder and writes log.txt there.\n";
+    "The game reads data/ from the working folder, else the data installed beside it\n"
+    "(../share/marvolin/data), and writes log.txt into the working folder, else into\n"
+    "$XDG_STATE_HOME/marvolin (~/.local/state/marvolin).\n";
 
 bool ParseMs(const char* Text, int& Ms) {
     char* End = nullptr;
@@ -89,9 +92,13 @@ int main(int Argc, char** Argv) {
     TEngineOptions Options;
     if (const int Status = ParseCommandLine(Argc, Argv, Options); Status >= 0) return Status;
     exSetOptions(Options);
-    TEngine* Started = exInit("log.txt", 0);
+    const std::string InstalledData = InstalledDataFolder(ExecutableFolder());
+    const std::string DataFolder = ChooseDataFolder(InstalledData);
+    SetDataFolder(DataFolder);
+    TEngine* Started = exInit(LogFolder() + "/log.txt", 0);
     if (!Started) return EXIT_START_FAILED; // the engine has said why
     UseEngine(Started);
+    exLog(DataFolderLine(DataFolder, InstalledData));
 
     Render->Switch(false);
     Window->SetMode(true, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, SCREEN_COLOUR_BITS,
