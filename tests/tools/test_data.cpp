@@ -634,6 +634,19 @@ TEST_F(GameData, EveryMapLoadsAndKeepsTheTrackRules) {
     }
 }
 
+TEST(GameIcons, EverySizeIsTheCarOnATransparentSquare) {
+    for (const int Size : {16, 32, 48, 64, 128, 256}) {
+        const std::string S = std::to_string(Size);
+        const std::string File = "icons/" + S + "x" + S + "/apps/marvolin.png";
+        if (!FileExists(File)) GTEST_SKIP() << File << " is drawn by the content generator";
+        const TPicture P = LoadPicture(File);
+        ASSERT_EQ(P.Width, Size) << File;
+        ASSERT_EQ(P.Height, Size) << File;
+        EXPECT_EQ(P.At(0, 0, 3), 0) << File << ": the corner shows the desktop through";
+        EXPECT_EQ(P.At(Size / 2, Size / 2, 3), 255) << File << ": the car fills the middle";
+    }
+}
+
 TEST_F(GameData, TheMenuCycleOfMapsEndsAtTheEleventh) {
     REQUIRE_DATA();
     // The menu's next button wraps to map 1 where no further map file exists.

@@ -36,6 +36,15 @@ std::vector<uint8_t> EncodeTga(const TImage& Image) {
     return Out;
 }
 
+std::vector<uint8_t> EncodePng(const TImage& Image) {
+    const std::vector<uint8_t> Pixels = Image.Bytes(4);
+    std::vector<uint8_t> Out;
+    if (!stbi_write_png_to_func(Append, &Out, Image.Width(), Image.Height(), 4, Pixels.data(),
+                                Image.Width() * 4))
+        throw std::runtime_error("a picture cannot be encoded as PNG");
+    return Out;
+}
+
 void WriteBytes(const std::string& Path, const std::vector<uint8_t>& Bytes) {
     const std::filesystem::path P(Path);
     std::error_code Error;

@@ -13,6 +13,7 @@ constexpr int JPEG_QUALITY = 92;
 
 std::vector<uint8_t> EncodeJpeg(const TImage& Image);
 std::vector<uint8_t> EncodeTga(const TImage& Image); // RGBA, uncompressed
+std::vector<uint8_t> EncodePng(const TImage& Image); // RGBA
 
 // Writes Bytes to Path, making its folders; throws std::runtime_error naming the path.
 void WriteBytes(const std::string& Path, const std::vector<uint8_t>& Bytes);
