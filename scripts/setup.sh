@@ -26,7 +26,7 @@ TEST_PACKAGES=(
     dpkg-dev desktop-file-utils appstream     # the Debian package, desktop entry and metainfo
 )
 CLICK_PACKAGES=(
-    xdotool                                   # mouse clicks into the game's window under Xvfb
+    xdotool xvfb xauth                        # clicks into the game's window on a virtual display
 )
 
 wanted=()
