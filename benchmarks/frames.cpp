@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
