@@ -10,6 +10,7 @@ PACKAGES=(
     libgl-dev libegl-dev libgl1-mesa-dri      # Mesa OpenGL (llvmpipe when there is no GPU)
     libglx-mesa0 libegl-mesa0
     libstb-dev                                # stb_image / stb_image_write
+    libopenal-dev                             # OpenAL Soft: the sound mixer (run time libopenal1)
     libfreetype-dev libfontconfig-dev         # fonts
     fonts-liberation2 fonts-dejavu-core       # "Arial" (Liberation Sans) and a fallback
     libgtest-dev libbenchmark-dev             # GoogleTest, Google Benchmark

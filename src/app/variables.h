@@ -36,6 +36,7 @@ inline TFonts* Fonts = nullptr;
 inline TInput* Input = nullptr;
 inline TTextures* Textures = nullptr;
 inline TShaders* Shaders = nullptr;
+inline TSounds* Sounds = nullptr;
 
 // Points the service globals at the services of E (null clears them).
 inline void UseEngine(TEngine* E) {
@@ -47,6 +48,7 @@ inline void UseEngine(TEngine* E) {
     Input = E ? E->Input() : nullptr;
     Textures = E ? E->Textures() : nullptr;
     Shaders = E ? E->Shaders() : nullptr;
+    Sounds = E ? E->Sounds() : nullptr;
 }
 
 inline TRace* GameManager = nullptr; // the race manager (TGameManager, app/dGameManager.h)
