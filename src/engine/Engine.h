@@ -221,6 +221,8 @@ struct TEngineOptions {
     std::string SaveFrameFolder = "frames";
     // Above 0: the engine quits by itself once its clock passes this many ms (unattended runs).
     int QuitAfterMs = 0;
+    // False: no audio device is opened, and the sound service stays silent (pictures, tools).
+    bool AudioOutput = true;
 };
 // Takes effect at the next exInit.
 void exSetOptions(const TEngineOptions& Options);
