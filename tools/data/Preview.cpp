@@ -1,9 +1,11 @@
 // The contact sheet, drawn by the game's own code: the models as the game loads them (LoadAssets)
 // and draws them (a car's and a desk object's drawing) under its fixed light, the menu's pages and
-// the console as the render callback draws them, and every track loaded and lined up by the race
-// manager, seen from high above and by the race camera at the start.
+// the console as the render callback draws them, every track loaded and lined up by the race
+// manager, seen from high above and by the race camera at the start, and every sound's waveform
+// and spectrogram.
 
 #include "Preview.h"
+#include "SoundPicture.h"
 
 #include "app/Game.h"
 #include "app/dGameManager.h"
@@ -225,6 +227,51 @@ void TextureSheets(const TContent& Content, const std::string& OutDir,
     }
 }
 
+// Every sound as its waveform over its spectrogram, two columns of tiles on one sheet.
+void SoundSheet(const TContent& Content, const std::string& OutDir,
+                std::vector<std::string>& Written) {
+    constexpr int COLUMNS = 2, ROWS = 5, LABEL_H = 18, GAP = 4;
+    constexpr int CELL_W = SHEET_W / COLUMNS, CELL_H = SHEET_H / ROWS;
+    ClearSheet();
+    Render->Set2D(0, 0, SHEET_W, SHEET_H);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    std::vector<int> Made;
+    for (size_t I = 0; I < Content.Sounds.size() && I < COLUMNS * ROWS; ++I) {
+        const TSoundFile& S = Content.Sounds[I];
+        const int X = int(I % COLUMNS) * CELL_W + GAP, Y = int(I / COLUMNS) * CELL_H;
+        const int W = CELL_W - 2 * GAP, H = CELL_H - LABEL_H - GAP;
+        const std::vector<uint8_t> Pixels = SoundPicture(S.Samples, W, H).Bytes(4);
+        const int Handle =
+            Textures->Create("preview " + S.Path, 4, GL_RGBA, W, H, Pixels.data(), 0, 0, 0);
+        Made.push_back(Handle);
+        Textures->Enable(Handle, 0);
+        glColor3f(1, 1, 1);
+        const float X0 = float(X), Y0 = float(Y + LABEL_H), X1 = float(X + W), Y1 = float(Y0 + H);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex2f(X0, Y0);
+        glTexCoord2f(0, 1);
+        glVertex2f(X0, Y1);
+        glTexCoord2f(1, 1);
+        glVertex2f(X1, Y1);
+        glTexCoord2f(1, 0);
+        glVertex2f(X1, Y0);
+        glEnd();
+        Textures->Disable(0);
+        const long Ms = std::lround(1000.0 * double(S.Samples.size()) / SOUND_SAMPLE_RATE);
+        Render->TextOut(0,
+                        S.Path.substr(S.Path.find('/') + 1) + "  " + std::to_string(Ms) +
+                            " ms, spectrum to " + std::to_string(int(SPECTROGRAM_TOP_HZ)) + " Hz",
+                        float(X), float(Y + 1));
+    }
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    Save(OutDir, "sounds", Written);
+    for (const int Handle : Made)
+        Textures->Free(Handle);
+}
+
 // The overlay as the render callback draws it over the race view, with the menu's cursor at Mouse.
 void DrawMenuFrame(const TVec3& Mouse) {
     DrawRaceView();
@@ -332,6 +379,7 @@ public:
             setenv("SDL_VIDEODRIVER", "offscreen", 1);
         TEngineOptions Options;
         Options.Windowed = true;
+        Options.AudioOutput = false;
         exSetOptions(Options);
         Started = exInit(LogFile, 0);
         if (!Started) {
@@ -371,6 +419,7 @@ int RenderPreview(const TContent& Content, const std::vector<TCompiledTrack>& Tr
     TPreviewGame Game(Root, Out + "/preview-log.txt");
     ModelSheets(ShownModels(), Map->TableTexture, Out, Written);
     TextureSheets(Content, Out, Written);
+    SoundSheet(Content, Out, Written);
     MenuPictures(Out, Written);
     for (const TCompiledTrack& T : Tracks)
         TrackPictures(T, Map->TableTexture, Out, Written);
