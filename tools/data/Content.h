@@ -32,8 +32,8 @@ struct TTextFile {
 constexpr int SOUND_SAMPLE_RATE = 44100;
 
 struct TSoundFile {
-    std::string Path;            // "sounds/engine.wav"
-    std::vector<double> Samples; // in [-1, 1]
+    std::string Path;           // "sounds/engine.wav"
+    std::vector<float> Samples; // in [-1, 1]
 };
 
 struct TMapFile {

@@ -50,7 +50,7 @@ TColor Heat(double T) {
 
 } // namespace
 
-TImage SoundPicture(const std::vector<double>& Samples, int Width, int Height) {
+TImage SoundPicture(const std::vector<float>& Samples, int Width, int Height) {
     TImage Img(Width, Height, Hex("#0b0d12"));
     if (Samples.empty() || Width <= 0 || Height <= 0) return Img;
     const int WaveH = std::max(2, int(Height * WAVE_SHARE));
@@ -62,8 +62,8 @@ TImage SoundPicture(const std::vector<double>& Samples, int Width, int Height) {
         const size_t To = std::max(From + 1, std::min(Samples.size(), size_t((X + 1) * PerColumn)));
         double Low = 0, High = 0;
         for (size_t I = From; I < To; ++I) {
-            Low = std::min(Low, Samples[I]);
-            High = std::max(High, Samples[I]);
+            Low = std::min(Low, double(Samples[I]));
+            High = std::max(High, double(Samples[I]));
         }
         const int Top = int(std::floor(Middle - High * Middle)),
                   Bottom = int(std::ceil(Middle - Low * Middle));
@@ -81,7 +81,7 @@ TImage SoundPicture(const std::vector<double>& Samples, int Width, int Height) {
         const double Centre = (X + 0.5) * PerColumn;
         for (int I = 0; I < WINDOW; ++I) {
             const long S = long(Centre) - WINDOW / 2 + I;
-            const double V = S >= 0 && size_t(S) < Samples.size() ? Samples[size_t(S)] : 0;
+            const double V = S >= 0 && size_t(S) < Samples.size() ? double(Samples[size_t(S)]) : 0;
             const double Hann = 0.5 - 0.5 * std::cos(2 * PI * I / WINDOW);
             Bins[size_t(I)] = V * Hann;
         }

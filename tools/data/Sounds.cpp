@@ -316,6 +316,9 @@ void BuildSounds(TContent& Content) {
             throw std::logic_error(std::string("the sound ") + SOUND_ASSETS[Sound] + " has " +
                                    std::to_string(Count) + " recipes");
     }
-    for (const TSoundRecipe& R : RECIPES)
-        Content.Sounds.push_back({DataRelativePath(SOUND_ASSETS[R.Sound]), R.Build()});
+    for (const TSoundRecipe& R : RECIPES) {
+        const TSamples Samples = R.Build();
+        Content.Sounds.push_back({DataRelativePath(SOUND_ASSETS[R.Sound]),
+                                  std::vector<float>(Samples.begin(), Samples.end())});
+    }
 }

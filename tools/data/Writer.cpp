@@ -1,7 +1,7 @@
 #include "Writer.h"
 
-#include <algorithm>
-#include <cmath>
+#include "engine/WavFile.h"
+
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -38,37 +38,6 @@ std::vector<uint8_t> EncodeTga(const TImage& Image) {
     return Out;
 }
 
-std::vector<uint8_t> EncodeWav(const std::vector<double>& Samples) {
-    constexpr uint32_t CHANNELS = 1, BITS = 16, BYTES_PER_FRAME = CHANNELS * BITS / 8;
-    constexpr uint32_t FORMAT_PCM = 1, FORMAT_CHUNK_BYTES = 16;
-    const uint32_t DataBytes = uint32_t(Samples.size()) * BYTES_PER_FRAME;
-    std::vector<uint8_t> Out;
-    const auto Tag = [&Out](const char* Four) {
-        for (int I = 0; I < 4; ++I)
-            Out.push_back(uint8_t(Four[I]));
-    };
-    const auto Word = [&Out](uint32_t V, int Bytes) {
-        for (int I = 0; I < Bytes; ++I)
-            Out.push_back(uint8_t(V >> (8 * I)));
-    };
-    Tag("RIFF");
-    Word(4 + (8 + FORMAT_CHUNK_BYTES) + (8 + DataBytes), 4);
-    Tag("WAVE");
-    Tag("fmt ");
-    Word(FORMAT_CHUNK_BYTES, 4);
-    Word(FORMAT_PCM, 2);
-    Word(CHANNELS, 2);
-    Word(SOUND_SAMPLE_RATE, 4);
-    Word(SOUND_SAMPLE_RATE * BYTES_PER_FRAME, 4);
-    Word(BYTES_PER_FRAME, 2);
-    Word(BITS, 2);
-    Tag("data");
-    Word(DataBytes, 4);
-    for (const double S : Samples)
-        Word(uint32_t(uint16_t(int16_t(std::lround(std::clamp(S, -1.0, 1.0) * 32767)))), 2);
-    return Out;
-}
-
 void WriteBytes(const std::string& Path, const std::vector<uint8_t>& Bytes) {
     const std::filesystem::path P(Path);
     std::error_code Error;
@@ -88,5 +57,5 @@ void WriteContent(const TContent& Content, const std::string& DataDir) {
     for (const TTextFile& T : Content.Texts)
         WriteBytes(DataDir + "/" + T.Path, std::vector<uint8_t>(T.Text.begin(), T.Text.end()));
     for (const TSoundFile& S : Content.Sounds)
-        WriteBytes(DataDir + "/" + S.Path, EncodeWav(S.Samples));
+        WriteBytes(DataDir + "/" + S.Path, EncodeWav(S.Samples, 1, SOUND_SAMPLE_RATE));
 }

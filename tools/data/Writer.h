@@ -13,8 +13,6 @@ constexpr int JPEG_QUALITY = 92;
 
 std::vector<uint8_t> EncodeJpeg(const TImage& Image);
 std::vector<uint8_t> EncodeTga(const TImage& Image); // RGBA, uncompressed
-// A WAV file of 16-bit mono PCM at SOUND_SAMPLE_RATE; samples beyond [-1, 1] are clipped.
-std::vector<uint8_t> EncodeWav(const std::vector<double>& Samples);
 
 // Writes Bytes to Path, making its folders; throws std::runtime_error naming the path.
 void WriteBytes(const std::string& Path, const std::vector<uint8_t>& Bytes);
