@@ -125,8 +125,12 @@ void TGameSounds::ListenToCar(size_t Index, const TBasicCar& Car, const TBasicCa
     KeepLooping(V.Tyres, SOUND_TYRES, float(TYRES_GAIN * V.TyresLevel * Near),
                 float(0.9 + 0.2 * Speed), Pan);
 
-    if (Car.HardestPush >= BUMP_MIN_PUSH && Updates >= V.QuietUntil) {
+    // A hit often grazes in one update and strikes in the next: a push much harder than the
+    // latest bump's is heard even within the gap.
+    const bool Harder = Car.HardestPush > BUMP_HARDER_SHARE * V.BumpPush;
+    if (Car.HardestPush >= BUMP_MIN_PUSH && (Updates >= V.QuietUntil || Harder)) {
         V.QuietUntil = Updates + BUMP_GAP_UPDATES;
+        V.BumpPush = Car.HardestPush;
         const double Hard = Clamp01(double(Car.HardestPush) / BUMP_FULL_PUSH);
         // A harder push sounds deeper as well as louder.
         PlayRaceSound(SOUND_BUMP, BUMP_GAIN * (0.2 + 0.8 * Hard) * Near, 1.15 - 0.3 * Hard, Pan);

@@ -61,6 +61,7 @@ public:
     static constexpr double BUMP_FULL_PUSH = 6;
     static constexpr double BUMP_GAIN = 0.9;
     static constexpr int BUMP_GAP_UPDATES = 5; // a car's next bump comes this many updates later
+    static constexpr double BUMP_HARDER_SHARE = 1.5; // ...unless its push is this much harder
 
     static constexpr double SIGNAL_GAIN = 0.7; // beeps, the start tone, the chime, the jingle
     static constexpr double CLICK_GAIN = 0.6;
@@ -74,6 +75,7 @@ private:
         int Tyres = 0;
         float TyresLevel = 0;   // 0 ... 1
         int64_t QuietUntil = 0; // the update from which it may bump again
+        float BumpPush = 0;     // the push of its latest bump, world units
     };
 
     void ListenToMenuAndConsole();
