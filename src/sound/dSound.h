@@ -40,7 +40,7 @@ public:
 
     // Loudness of a car's engine at rest and at top speed, next to the listener.
     static constexpr double ENGINE_IDLE_GAIN = 0.25;
-    static constexpr double ENGINE_TOP_GAIN = 0.55;
+    static constexpr double ENGINE_TOP_GAIN = 0.5;
     // A car this far from the listener is heard at half its loudness, world units.
     static constexpr double HALF_LOUDNESS_DISTANCE = 400;
     // A car this far to the side of the listener on the screen sounds from one speaker only.
@@ -52,14 +52,14 @@ public:
     static constexpr double SLIP_LOUD = 5;
     // The handbrake squeals fully from this speed on (world units per update).
     static constexpr double HANDBRAKE_LOUD_SPEED = 6;
-    static constexpr double TYRES_GAIN = 0.4;
+    static constexpr double TYRES_GAIN = 0.3;
     // Each update a squeal keeps this share of its loudness when nothing keeps it up.
     static constexpr double TYRES_FADE_PER_UPDATE = 0.8;
 
     // A push of a mass moving it this far is heard (world units); one this far is heard fully.
     static constexpr double BUMP_MIN_PUSH = 0.5;
     static constexpr double BUMP_FULL_PUSH = 6;
-    static constexpr double BUMP_GAIN = 0.9;
+    static constexpr double BUMP_GAIN = 0.7;
     static constexpr int BUMP_GAP_UPDATES = 5; // a car's next bump comes this many updates later
     static constexpr double BUMP_HARDER_SHARE = 1.5; // ...unless its push is this much harder
 
