@@ -93,6 +93,23 @@ void DrawDesk(int Table, double CX, double CY, double Half) {
     glDepthMask(GL_TRUE);
 }
 
+// A texture over the rectangle of the 2-D pixel space, its top row at the top, in white.
+void DrawPicture(int Texture, float X0, float Y0, float X1, float Y1) {
+    Textures->Enable(Texture, 0);
+    glColor3f(1, 1, 1);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(X0, Y0);
+    glTexCoord2f(0, 1);
+    glVertex2f(X0, Y1);
+    glTexCoord2f(1, 1);
+    glVertex2f(X1, Y1);
+    glTexCoord2f(1, 0);
+    glVertex2f(X1, Y0);
+    glEnd();
+    Textures->Disable(0);
+}
+
 struct TBounds {
     double X0 = 1e30, Y0 = 1e30, Z0 = 1e30, X1 = -1e30, Y1 = -1e30, Z1 = -1e30;
     void Add(double X, double Y, double Z) {
@@ -202,19 +219,7 @@ void TextureSheets(const TContent& Content, const std::string& OutDir,
                                           double(CELL - 2 * MARGIN) / P.Image.Height());
             const float W = float(P.Image.Width() * Scale), H = float(P.Image.Height() * Scale);
             const float X0 = float(X + (CELL - W) / 2), Y0 = float(Y + MARGIN);
-            Textures->Enable(Handle, 0);
-            glColor3f(1, 1, 1);
-            glBegin(GL_QUADS);
-            glTexCoord2f(0, 0);
-            glVertex2f(X0, Y0);
-            glTexCoord2f(0, 1);
-            glVertex2f(X0, Y0 + H);
-            glTexCoord2f(1, 1);
-            glVertex2f(X0 + W, Y0 + H);
-            glTexCoord2f(1, 0);
-            glVertex2f(X0 + W, Y0);
-            glEnd();
-            Textures->Disable(0);
+            DrawPicture(Handle, X0, Y0, X0 + W, Y0 + H);
             Render->TextOut(0,
                             P.Path.substr(P.Path.find('/') + 1) + "  " +
                                 std::to_string(P.Image.Width()) + "x" +
@@ -245,20 +250,7 @@ void SoundSheet(const TContent& Content, const std::string& OutDir,
         const int Handle =
             Textures->Create("preview " + S.Path, 4, GL_RGBA, W, H, Pixels.data(), 0, 0, 0);
         Made.push_back(Handle);
-        Textures->Enable(Handle, 0);
-        glColor3f(1, 1, 1);
-        const float X0 = float(X), Y0 = float(Y + LABEL_H), X1 = float(X + W), Y1 = float(Y0 + H);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex2f(X0, Y0);
-        glTexCoord2f(0, 1);
-        glVertex2f(X0, Y1);
-        glTexCoord2f(1, 1);
-        glVertex2f(X1, Y1);
-        glTexCoord2f(1, 0);
-        glVertex2f(X1, Y0);
-        glEnd();
-        Textures->Disable(0);
+        DrawPicture(Handle, float(X), float(Y + LABEL_H), float(X + W), float(Y + LABEL_H + H));
         const long Ms = std::lround(1000.0 * double(S.Samples.size()) / SOUND_SAMPLE_RATE);
         Render->TextOut(0,
                         S.Path.substr(S.Path.find('/') + 1) + "  " + std::to_string(Ms) +
