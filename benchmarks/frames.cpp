@@ -168,6 +168,7 @@ public:
     TInput* Input() override { return Inner->Input(); }
     TTextures* Textures() override { return Inner->Textures(); }
     TShaders* Shaders() override { return Inner->Shaders(); }
+    TSounds* Sounds() override { return Inner->Sounds(); }
 
 private:
     TEngine* Inner;

@@ -14,6 +14,7 @@ PLAY_PACKAGES=(
     libsdl2-dev                               # window, input, GL context
     libgl-dev libgl1-mesa-dri libglx-mesa0    # Mesa OpenGL (llvmpipe when there is no GPU)
     libstb-dev                                # stb_image / stb_image_write
+    libopenal-dev                             # OpenAL Soft: the sound mixer (run time libopenal1)
     libfreetype-dev libfontconfig-dev         # fonts
     fonts-liberation2 fonts-dejavu-core       # "Arial" (Liberation Sans) and a fallback
 )

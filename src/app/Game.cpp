@@ -8,6 +8,7 @@
 #include "frontend/dParticles.h"
 #include "models/Assets.h"
 #include "models/dMeshes.h"
+#include "sound/dSound.h"
 #include "world/dCamera.h"
 #include "world/dMap.h"
 
@@ -50,6 +51,7 @@ void CreateGameObjects() {
     RegisterCommands(); // the console exists before anything prints to it
     GameManager = new TGameManager();
     Menu = new TMenu();
+    GameSounds = new TGameSounds();
 }
 
 void CreateObjects() {
@@ -65,6 +67,7 @@ void FreeAssets() {
 }
 
 void DestroyObjects() {
+    DestroyObject(GameSounds);
     DestroyObject(GameManager);
     DestroyObject(Map);
     DestroyObject(Menu);
@@ -86,5 +89,6 @@ void UpdateProc() {
         UpdateRace();
     else
         Menu->Update();
+    GameSounds->Update(); // hears what this update did
     LastUpdateTime = Engine->Time();
 }

@@ -1,6 +1,6 @@
 // marvolin: the game. Starts the engine, fixes the display and the OpenGL state, loads the models,
-// creates the game objects, runs the main loop at 40 updates per second and tears everything down
-// in order when the loop returns.
+// creates the game objects (the sounds with them), runs the main loop at 40 updates per second and
+// tears everything down in order when the loop returns.
 #include "app/Game.h"
 #include "app/variables.h"
 #include "engine/Engine.h"
@@ -25,8 +25,10 @@ constexpr int EXIT_USAGE = 1;
 constexpr int EXIT_START_FAILED = 1;
 
 const char* const USAGE =
-    "usage: marvolin [--window] [--shots DIR] [--shot-every MS] [--quit-after MS] [--help]\n"
+    "usage: marvolin [--window] [--mute] [--shots DIR] [--shot-every MS] [--quit-after MS]\n"
+    "                [--help]\n"
     "  --window          a 1024 x 768 window instead of the full screen\n"
+    "  --mute            start with the sound off (the console's Sound 1 turns it on)\n"
     "  --shots DIR       save the picture as DIR/frame_<engine ms>.png every second of play\n"
     "                    (or every --shot-every MS)\n"
     "  --shot-every MS   how often --shots saves a picture, in milliseconds of engine time\n"
@@ -46,7 +48,7 @@ bool ParseMs(const char* Text, int& Ms) {
 }
 
 // Returns -1 to go on, else the exit status.
-int ParseCommandLine(int Argc, char** Argv, TEngineOptions& Options) {
+int ParseCommandLine(int Argc, char** Argv, TEngineOptions& Options, bool& Mute) {
     bool ShotEveryGiven = false;
     for (int I = 1; I < Argc; ++I) {
         const std::string Arg = Argv[I];
@@ -56,6 +58,8 @@ int ParseCommandLine(int Argc, char** Argv, TEngineOptions& Options) {
             return 0;
         } else if (Arg == "--window") {
             Options.Windowed = true;
+        } else if (Arg == "--mute") {
+            Mute = true;
         } else if (Arg == "--shots" && HasValue) {
             Options.SaveFrameFolder = Argv[++I];
             if (!ShotEveryGiven) Options.SaveFrameEveryMs = DEFAULT_SHOT_EVERY_MS;
@@ -90,7 +94,8 @@ int main(int Argc, char** Argv) {
     fedisableexcept(FE_ALL_EXCEPT);
 
     TEngineOptions Options;
-    if (const int Status = ParseCommandLine(Argc, Argv, Options); Status >= 0) return Status;
+    bool Mute = false;
+    if (const int Status = ParseCommandLine(Argc, Argv, Options, Mute); Status >= 0) return Status;
     exSetOptions(Options);
     const std::string InstalledData = InstalledDataFolder(ExecutableFolder());
     const std::string DataFolder = ChooseDataFolder(InstalledData);
@@ -99,6 +104,7 @@ int main(int Argc, char** Argv) {
     if (!Started) return EXIT_START_FAILED; // the engine has said why
     UseEngine(Started);
     exLog(DataFolderLine(DataFolder, InstalledData));
+    if (Mute) Sounds->SetEnabled(false);
 
     Render->Switch(false);
     Window->SetMode(true, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, SCREEN_COLOUR_BITS,

@@ -29,7 +29,7 @@ chmod 555 "$scratch/elsewhere"
 
 status=0
 (cd "$scratch/elsewhere" &&
-    XDG_STATE_HOME="$scratch/state" "${as_player[@]}" "$prefix/bin/marvolin" --window \
+    XDG_STATE_HOME="$scratch/state" ALSOFT_DRIVERS=null "${as_player[@]}" "$prefix/bin/marvolin" --window \
         --quit-after "$QUIT_AFTER_MS") >"$scratch/output" 2>&1 || status=$?
 log="$scratch/state/marvolin/log.txt"
 [ "$status" -eq 0 ] || fail "the installed game exited with $status: $(cat "$scratch/output")"

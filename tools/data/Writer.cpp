@@ -1,5 +1,7 @@
 #include "Writer.h"
 
+#include "engine/WavFile.h"
+
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -63,4 +65,6 @@ void WriteContent(const TContent& Content, const std::string& DataDir) {
                    P.Format == TPictureFormat::Tga ? EncodeTga(P.Image) : EncodeJpeg(P.Image));
     for (const TTextFile& T : Content.Texts)
         WriteBytes(DataDir + "/" + T.Path, std::vector<uint8_t>(T.Text.begin(), T.Text.end()));
+    for (const TSoundFile& S : Content.Sounds)
+        WriteBytes(DataDir + "/" + S.Path, EncodeWav(S.Samples, 1, SOUND_SAMPLE_RATE));
 }

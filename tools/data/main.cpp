@@ -1,5 +1,6 @@
-// marvolin-data: writes the game's whole data/ tree (models, textures, button pictures, shader and
-// track maps) from the content sources in tools/data. The same sources always give the same bytes.
+// marvolin-data: writes the game's whole data/ tree (models, textures, button pictures, shader,
+// track maps and sounds) from the content sources in tools/data. The same sources always give the
+// same bytes.
 //
 //     marvolin-data --out DATADIR [--tracks SOURCEDIR]
 //         everything, the tracks compiled from every *.track file of SOURCEDIR
@@ -53,6 +54,7 @@ TContent BuildContent(bool Everything) {
     if (Everything) {
         BuildSurfaces(C);
         BuildButtons(C);
+        BuildSounds(C);
     }
     return C;
 }

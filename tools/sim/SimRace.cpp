@@ -1,8 +1,12 @@
 // marvolin-sim race MAPFILE [--car M] [--keys KEYFILE] [--updates N] [--trace CSVFILE]
+//                  [--sound WAVFILE]
 //
 // The game's own race on the headless engine: the race manager's LoadLevel path on MAPFILE at
 // virtual time 0, then N updates of the race part of the update callback (race manager, then
-// camera), update k at k * MS_PER_UPDATE ms, with the player's keys scripted from KEYFILE.
+// camera) and of the game's sounds, update k at k * MS_PER_UPDATE ms, with the player's keys
+// scripted from KEYFILE. With --sound, the sounds are mixed through OpenAL's loopback device, an
+// update's worth after each update, into a stereo WAV file (the sounds from data/sounds in the
+// working folder); the mix's loudest sample is printed.
 #include "Sim.h"
 
 #include "app/Game.h"
@@ -12,7 +16,16 @@
 #include "cars/dCars.h"
 #include "engine/EngineHeadless.h"
 #include "frontend/dMenu.h"
+#include "sound/dSound.h"
 #include "world/dCamera.h"
+
+#ifdef MARVOLIN_SIM_SOUND
+#include "engine/WavFile.h"
+#include "engine/sdl/OpenAlSounds.h"
+#endif
+
+#include <algorithm>
+#include <cmath>
 
 #include <cerrno>
 #include <climits>
@@ -28,6 +41,9 @@ namespace {
 
 constexpr long DEFAULT_UPDATES = 20000;
 constexpr long MAX_UPDATES = INT_MAX / MS_PER_UPDATE; // the clock is an int of milliseconds
+constexpr int MIX_RATE = 48000;                       // frames per second of --sound's mix
+constexpr int MIX_FRAMES_PER_UPDATE = MIX_RATE / UPDATES_PER_SECOND;
+static_assert(MIX_RATE % UPDATES_PER_SECOND == 0, "an update mixes a whole number of frames");
 
 struct TRaceOptions {
     std::string MapFile;
@@ -35,6 +51,7 @@ struct TRaceOptions {
     std::string KeyFile;
     long Updates = DEFAULT_UPDATES;
     std::string TraceFile;
+    std::string SoundFile;
 };
 
 // From update From on (inclusive), the keys in Keys are held and no others.
@@ -86,6 +103,11 @@ std::string ParseOptions(const TSimArgs& Args, TRaceOptions& Options) {
             Options.Updates = Number;
         } else if (Word == "--trace") {
             if (!Value(Options.TraceFile)) return "--trace wants a file";
+        } else if (Word == "--sound") {
+            if (!Value(Options.SoundFile)) return "--sound wants a file";
+#ifndef MARVOLIN_SIM_SOUND
+            return "--sound needs the OpenAL back-end, which this build lacks";
+#endif
         } else if (Word.rfind("--", 0) == 0) {
             return "unknown option " + Word;
         } else if (Options.MapFile.empty()) {
@@ -170,11 +192,13 @@ struct TCloseFile {
     void operator()(std::FILE* F) const { std::fclose(F); }
 };
 
-// The game objects on a headless engine for the length of one run.
+// The game objects on a headless engine for the length of one run, their sounds played through
+// Listen when there is one (else written down by the headless engine).
 class TSimGame {
 public:
-    TSimGame() {
+    explicit TSimGame(TSounds* Listen) {
         UseEngine(&Headless);
+        if (Listen) Sounds = Listen;
         Headless.SetTime(0);
         CreateGameObjects();
         Camera->NextPos.z = TCamera::START_HEIGHT;
@@ -204,7 +228,17 @@ int SimRace(const TSimArgs& Args) {
         if (!Trace) return FileError(Options.TraceFile + ": cannot write the file");
     }
 
-    TSimGame Game;
+#ifdef MARVOLIN_SIM_SOUND
+    std::unique_ptr<TOpenAlSounds> Mixer;
+    std::vector<float> Mix;
+    if (!Options.SoundFile.empty()) {
+        Mixer = std::make_unique<TOpenAlSounds>();
+        if (!Mixer->OpenLoopback(MIX_RATE)) return FileError("no OpenAL loopback device to mix on");
+    }
+    TSimGame Game(Mixer.get());
+#else
+    TSimGame Game(nullptr);
+#endif
     Menu->SelectedCar = Options.Car;
     auto& Race = static_cast<TGameManager&>(*GameManager);
     TKeyScript Keys(Game.Headless, Changes);
@@ -218,15 +252,39 @@ int SimRace(const TSimArgs& Args) {
         Game.Headless.SetTime(int(K * MS_PER_UPDATE));
         Keys.Apply(K);
         UpdateRace();
+        GameSounds->Update();
         Rows.AddUpdate(K, Race);
+#ifdef MARVOLIN_SIM_SOUND
+        if (Mixer) {
+            Mix.resize(Mix.size() + 2 * MIX_FRAMES_PER_UPDATE);
+            Mixer->Mix(Mix.data() + Mix.size() - 2 * MIX_FRAMES_PER_UPDATE, MIX_FRAMES_PER_UPDATE);
+        }
+#endif
     }
     if (Trace && (std::fflush(Trace.get()) != 0 || std::ferror(Trace.get())))
         return FileError(Options.TraceFile + ": cannot write the file");
+
+#ifdef MARVOLIN_SIM_SOUND
+    if (Mixer) {
+        std::ofstream Out(Options.SoundFile, std::ios::binary | std::ios::trunc);
+        const std::vector<uint8_t> Bytes = EncodeWav(Mix, 2, MIX_RATE);
+        Out.write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
+        if (!Out) return FileError(Options.SoundFile + ": cannot write the file");
+    }
+#endif
 
     std::printf("updates=%ld state=%d finish_place=%d laps=", Options.Updates, int(Race.State),
                 int(Race.FinishPlace));
     for (size_t I = 0; I < Race.Cars.size(); ++I)
         std::printf("%s%d", I ? "," : "", int(Race.Cars[I]->Laps));
+#ifdef MARVOLIN_SIM_SOUND
+    if (Mixer) {
+        float Peak = 0;
+        for (const float S : Mix)
+            Peak = std::max(Peak, std::fabs(S));
+        std::printf(" sound_peak=%.3f", double(Peak));
+    }
+#endif
     std::printf("\n");
     return SIM_OK;
 }

@@ -2,6 +2,7 @@
 //
 //   marvolin-sim track MAPFILE
 //   marvolin-sim race MAPFILE [--car M] [--keys KEYFILE] [--updates N] [--trace CSVFILE]
+//                    [--sound WAVFILE]
 //   marvolin-sim mesh MDLFILE
 
 #include "Sim.h"
@@ -14,7 +15,7 @@ namespace {
 int Usage() {
     std::fputs("usage: marvolin-sim track MAPFILE\n"
                "       marvolin-sim race MAPFILE [--car M] [--keys KEYFILE] [--updates N] "
-               "[--trace CSVFILE]\n"
+               "[--trace CSVFILE] [--sound WAVFILE]\n"
                "       marvolin-sim mesh MDLFILE\n",
                stderr);
     return SIM_USAGE;
