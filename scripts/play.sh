@@ -3,7 +3,7 @@
 # (for example --window).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" play
 cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release \
       -DMARVOLIN_BUILD_TESTS=OFF -DMARVOLIN_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$root/build/release" -j"$(nproc)" --target marvolin marvolin-data-run

@@ -4,7 +4,7 @@
 # display get a virtual one from Xvfb when none is set.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" test
 jobs="$(nproc)"
 
 run_suite() {

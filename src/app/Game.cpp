@@ -10,6 +10,7 @@
 #include "frontend/dParticles.h"
 #include "models/Assets.h"
 #include "models/dMeshes.h"
+#include "sound/dSound.h"
 #include "world/dCamera.h"
 #include "world/dMap.h"
 
@@ -52,6 +53,7 @@ void CreateGameObjects() {
     RegisterCommands(); // the console exists before anything prints to it
     GameManager = new TGameManager();
     Menu = new TMenu();
+    GameSounds = new TGameSounds();
 }
 
 void CreateObjects() {
@@ -67,6 +69,7 @@ void FreeAssets() {
 }
 
 void DestroyObjects() {
+    DestroyObject(GameSounds);
     DestroyObject(GameManager);
     DestroyObject(Map);
     DestroyObject(Menu);
@@ -93,5 +96,6 @@ void UpdateProc() {
         UpdateRace();
     else
         Menu->Update();
+    GameSounds->Update(); // hears what this update did
     LastUpdateTime = Engine->Time();
 }

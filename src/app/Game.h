@@ -8,12 +8,12 @@ void LoadAssets();
 // LoadAssets, then CreateGameObjects.
 void CreateObjects();
 // The game objects without the models: ParticleEngine, Console, Camera, Map, the console
-// commands, GameManager, Menu, in this order.
+// commands, GameManager, Menu, GameSounds, in this order.
 void CreateGameObjects();
 // Frees the car models, then the desk-object models; slots never loaded are skipped.
 void FreeAssets();
-// Destroys GameManager, Map, Menu, Camera, Console, ParticleEngine, in this order; each global is
-// null afterwards (objects never created are skipped).
+// Destroys GameSounds, GameManager, Map, Menu, Camera, Console, ParticleEngine, in this order;
+// each global is null afterwards (objects never created are skipped).
 void DestroyObjects();
 void UpdateProc();
 // The race's half of UpdateProc, while a race is in front: the race manager, then the camera.

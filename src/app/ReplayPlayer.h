@@ -58,6 +58,7 @@ private:
         TInput* Input() override { return &ReplayInput; }
         TTextures* Textures() override { return Real->Textures(); }
         TShaders* Shaders() override { return Real->Shaders(); }
+        TSounds* Sounds() override { return Real->Sounds(); }
         TEngine* Real = nullptr;
         TReplayInput ReplayInput;
         // The recorded time of the latest replayed update, and the real time it was run at:

@@ -1,12 +1,13 @@
 // marvolin: the game. Starts the engine, fixes the display and the OpenGL state, loads the models,
-// creates the game objects, runs the main loop at 40 updates per second and tears everything down
-// in order when the loop returns.
+// creates the game objects (the sounds with them), runs the main loop at 40 updates per second and
+// tears everything down in order when the loop returns.
 #include "app/Game.h"
 #include "app/Replay.h"
 #include "app/ReplayPlayer.h"
 #include "app/variables.h"
 #include "engine/Engine.h"
 #include "engine/Files.h"
+#include "engine/Paths.h"
 #include "world/dCamera.h"
 
 #include <cerrno>
@@ -27,9 +28,10 @@ constexpr int EXIT_USAGE = 1;
 constexpr int EXIT_START_FAILED = 1;
 
 const char* const USAGE =
-    "usage: marvolin [--window] [--shots DIR] [--shot-every MS] [--quit-after MS]\n"
+    "usage: marvolin [--window] [--mute] [--shots DIR] [--shot-every MS] [--quit-after MS]\n"
     "                [--record FILE | --replay FILE] [--help]\n"
     "  --window          a 1024 x 768 window instead of the full screen\n"
+    "  --mute            start with the sound off (the console's Sound 1 turns it on)\n"
     "  --shots DIR       save the picture as DIR/frame_<engine ms>.png every second of play\n"
     "                    (or every --shot-every MS)\n"
     "  --shot-every MS   how often --shots saves a picture, in milliseconds of engine time\n"
@@ -37,7 +39,9 @@ const char* const USAGE =
     "  --record FILE     record the first race driven into the replay FILE\n"
     "  --replay FILE     play the race recorded in FILE (the keys then drive nothing)\n"
     "  --help            this text\n"
-    "The game reads data/ from the working folder and writes log.txt there.\n";
+    "The game reads data/ from the working folder, else the data installed beside it\n"
+    "(../share/marvolin/data), and writes log.txt into the working folder, else into\n"
+    "$XDG_STATE_HOME/marvolin (~/.local/state/marvolin).\n";
 
 bool ParseMs(const char* Text, int& Ms) {
     char* End = nullptr;
@@ -51,6 +55,7 @@ bool ParseMs(const char* Text, int& Ms) {
 // What the game itself takes from the command line.
 struct TGameOptions {
     std::string RecordFile, ReplayFile;
+    bool Mute = false;
 };
 
 // Returns -1 to go on, else the exit status.
@@ -64,6 +69,8 @@ int ParseCommandLine(int Argc, char** Argv, TEngineOptions& Options, TGameOption
             return 0;
         } else if (Arg == "--window") {
             Options.Windowed = true;
+        } else if (Arg == "--mute") {
+            Game.Mute = true;
         } else if (Arg == "--shots" && HasValue) {
             Options.SaveFrameFolder = Argv[++I];
             if (!ShotEveryGiven) Options.SaveFrameEveryMs = DEFAULT_SHOT_EVERY_MS;
@@ -105,9 +112,14 @@ int main(int Argc, char** Argv) {
     TGameOptions Game;
     if (const int Status = ParseCommandLine(Argc, Argv, Options, Game); Status >= 0) return Status;
     exSetOptions(Options);
-    TEngine* Started = exInit("log.txt", 0);
+    const std::string InstalledData = InstalledDataFolder(ExecutableFolder());
+    const std::string DataFolder = ChooseDataFolder(InstalledData);
+    SetDataFolder(DataFolder);
+    TEngine* Started = exInit(LogFolder() + "/log.txt", 0);
     if (!Started) return EXIT_START_FAILED; // the engine has said why
     UseEngine(Started);
+    exLog(DataFolderLine(DataFolder, InstalledData));
+    if (Game.Mute) Sounds->SetEnabled(false);
 
     Render->Switch(false);
     Window->SetMode(true, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, SCREEN_COLOUR_BITS,

@@ -4,12 +4,10 @@
 //
 // Lifetimes:
 // - Engine services: set by UseEngine right after the engine starts (the main program, a test or
-// the
-//   simulator); valid until the engine is released, after the game's own teardown.
+//   the simulator); valid until the engine is released, after the game's own teardown.
 // - Game objects and mesh tables: created by CreateObjects at start-up (in the order
-// ParticleEngine,
-//   Console, Camera, Map, GameManager, Menu; the meshes first) and destroyed at shutdown. Tests
-//   create the ones they need and reset them to null when done.
+//   ParticleEngine, Console, Camera, Map, GameManager, Menu, GameSounds; the meshes first) and
+//   destroyed at shutdown. Tests create the ones they need and reset them to null when done.
 // - CarList: rebuilt by the race manager on every level load; its cars live until the next load.
 // - FrameAlpha, LastUpdateTime, FrameTime: written by the two callbacks, read by drawing code.
 
@@ -25,6 +23,7 @@ class TCamera;
 class TMenu;
 class TConsole;
 class TParticleEngine;
+class TGameSounds;
 class TMesh;
 class TBasicCar;
 
@@ -36,6 +35,7 @@ inline TFonts* Fonts = nullptr;
 inline TInput* Input = nullptr;
 inline TTextures* Textures = nullptr;
 inline TShaders* Shaders = nullptr;
+inline TSounds* Sounds = nullptr;
 
 // Points the service globals at the services of E (null clears them).
 inline void UseEngine(TEngine* E) {
@@ -47,6 +47,7 @@ inline void UseEngine(TEngine* E) {
     Input = E ? E->Input() : nullptr;
     Textures = E ? E->Textures() : nullptr;
     Shaders = E ? E->Shaders() : nullptr;
+    Sounds = E ? E->Sounds() : nullptr;
 }
 
 inline TRace* GameManager = nullptr; // the race manager (TGameManager, app/dGameManager.h)
@@ -55,6 +56,7 @@ inline TCamera* Camera = nullptr;
 inline TMenu* Menu = nullptr;
 inline TConsole* Console = nullptr;
 inline TParticleEngine* ParticleEngine = nullptr;
+inline TGameSounds* GameSounds = nullptr; // what the game plays when (sound/dSound.h)
 
 // The models of models/Assets.h: CarMeshes by a car's Model, ObjectMeshes by a desk object's Kind.
 inline TMesh* CarMeshes[CAR_MODEL_COUNT] = {};

@@ -185,6 +185,7 @@ int32_t TBasicCar::FindPlace() const {
 }
 
 void TBasicCar::Move() {
+    HardestPush = 0;
     // Both grip lines come from the state before the step.
     GripDir[1] = VecSub(Masses[0].Pos, Masses[1].Pos);
     GripDir[0] = VecSub(Dir, VecScale(Right, Steer));
@@ -214,6 +215,7 @@ void TBasicCar::Move() {
                   RadToDeg);
 
     ApplyGrip();
+    Braked = HandbrakeOn;
     HandbrakeOn = false;
 }
 
@@ -238,6 +240,7 @@ void TBasicCar::CollideWorld() {
         // Pos is still the centre from before this update's step.
         if (!NearSegment(E.A, E.B, Pos, Dist, EDGE_COARSE_REACH)) return;
         for (TPointMass& M : Masses) {
+            const TVec3 Unpushed = M.Pos;
             // Taken afresh for every edge: a mass pushed by an earlier edge is probed along its
             // pushed motion. A mass at rest has no direction (NaNs) and is never pushed.
             const TVec3 N = VecNormalize(VecSub(M.Pos, M.OldPos));
@@ -253,6 +256,7 @@ void TBasicCar::CollideWorld() {
                     M.Pos = Q; // OldPos stays: the push becomes a bounce
                 }
             }
+            NotePush(Unpushed, M.Pos);
         }
     };
     const std::vector<TRoadEdge>& Edges = Map->Edges;
@@ -272,7 +276,15 @@ void TBasicCar::CollideCar(TBasicCar& Other) {
     const float Contact = float(2.0 * Radius);
     for (TPointMass& I : Masses)
         for (TPointMass& J : Other.Masses)
-            if (VecDist(I.Pos, J.Pos) < Contact) KeepDistance(I, J, Contact); // only ever pushes
+            if (VecDist(I.Pos, J.Pos) < Contact) {
+                const TVec3 Unpushed = I.Pos;
+                KeepDistance(I, J, Contact); // only ever pushes
+                NotePush(Unpushed, I.Pos);
+            }
+}
+
+void TBasicCar::NotePush(const TVec3& From, const TVec3& To) {
+    HardestPush = std::max(HardestPush, VecDist(From, To));
 }
 
 void TRace::RestartStuckChecks(int32_t Now) {

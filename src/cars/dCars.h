@@ -40,6 +40,10 @@ public:
     float Steer = 0;      // in [-MaxSteer, MaxSteer]; positive turns left
     int32_t Laps = 0;
     int32_t Place = 0; // index in the race manager's Order
+    // What the latest update did to the car, kept for the sound to hear; nothing of the race reads
+    // them back.
+    float HardestPush = 0; // world units: the longest move of a mass by a road edge or another car
+    bool Braked = false;   // the handbrake was held
 
     TBasicCar();
     virtual ~TBasicCar() = default;
@@ -64,6 +68,9 @@ public:
     void ApplyGrip();
     void CollideWorld();
     void CollideCar(TBasicCar& Other);
+
+private:
+    void NotePush(const TVec3& From, const TVec3& To);
 };
 
 // Car model Model (a CarMeshes slot) standing at Pos on the desk, heading HeadingDeg (from +x

@@ -107,6 +107,33 @@ void CmdShowFPS() {
         SayNotANumber(*Arg);
 }
 
+// With an argument: sets a whole-number setting of the sound service; without: prints it.
+void SoundSetting(const char* Name, int (*Get)(), void (*Put)(int32_t)) {
+    if (!Sounds) return;
+    const std::string* Arg = Argument();
+    if (!Arg) {
+        Console->AddLine(std::string(Name) + " is " + std::to_string(Get()));
+        return;
+    }
+    int32_t Value = 0;
+    if (ParseConsoleInt(*Arg, Value))
+        Put(Value);
+    else
+        SayNotANumber(*Arg);
+}
+
+void CmdSound() {
+    SoundSetting(
+        "Sound", [] { return Sounds->Enabled() ? 1 : 0; },
+        [](int32_t On) { Sounds->SetEnabled(On != 0); });
+}
+
+void CmdVolume() {
+    SoundSetting(
+        "Volume", [] { return Sounds->Volume(); },
+        [](int32_t Percent) { Sounds->SetVolume(Percent); });
+}
+
 void CmdAiDfc() {
     TuneFollowedCar(&TAICar::DistFromCenter, "ai_dfc");
 }
@@ -124,6 +151,8 @@ void RegisterCommands() {
     Console->Register("Follow", CmdFollow, Win1251("Следить"));
     Console->Register("LoadLevel", CmdLoadLevel, Win1251("загрузка уровня"));
     Console->Register("ShowFPS", CmdShowFPS, Win1251("Отображать FPS? Может быть 0 или 1"));
+    Console->Register("Sound", CmdSound, Win1251("Включить звук? Может быть 0 или 1"));
+    Console->Register("Volume", CmdVolume, Win1251("Громкость звука, от 0 до 100"));
     Console->Register("ai_dfc", CmdAiDfc, Win1251("Задай DistFromCenter для интеллекта"));
     Console->Register("ai_tck", CmdAiTck, Win1251("Задай ToCenterKoef для интеллекта"));
     Console->Register("ai_minturn", CmdAiMinTurn, Win1251("Задай minturn для интеллекта"));

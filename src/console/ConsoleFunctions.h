@@ -1,6 +1,7 @@
 #pragma once
-// The game's console commands: Quit, Follow, LoadLevel, ShowFPS and the computer driver's tuning
-// variables ai_dfc, ai_tck, ai_minturn. Registered once at start-up, after the console, the camera
+// The game's console commands: Quit, Follow, LoadLevel, ShowFPS, Sound and Volume (the sound
+// service's master switch and volume) and the computer driver's tuning variables ai_dfc, ai_tck,
+// ai_minturn. Registered once at start-up, after the console, the camera
 // and the map exist.
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 // The engine services as the game sees them: window, main loop and clock, keyboard and mouse,
-// textures, fonts and text, shaders. `exInit` starts the SDL2/OpenGL back-end (engine/sdl);
+// textures, fonts and text, shaders, sound. `exInit` starts the SDL2/OpenGL back-end (engine/sdl);
 // `THeadlessEngine` (engine/EngineHeadless.h) is the back-end without a window for tests and the
 // simulator. Game code reaches the services through the globals of app/variables.h.
 //
@@ -152,6 +152,45 @@ public:
     virtual void Disable() = 0; // back to fixed-function drawing
 };
 
+// How a voice sounds: its loudness, its speed of playing and where it stands between the speakers.
+struct TVoiceSettings {
+    float Gain = 1;  // 0 silent ... 1 as recorded; more is heard as 1
+    float Pitch = 1; // a factor of the playing speed: 2 an octave up, 0.5 an octave down
+    float Pan = 0;   // -1 the left speaker ... 0 the middle ... 1 the right speaker
+};
+
+// Sound: WAV files loaded as sounds, played as voices that mix together under one master switch and
+// one master volume. Sound and voice handles are integers chosen by the engine; 0 is none, and
+// every call takes it (and a voice that has ended or been stopped) and does nothing. With no audio
+// device the service still hands out handles and keeps its settings, and nothing is heard.
+class TSounds {
+public:
+    virtual ~TSounds() = default;
+    // A sound of a PCM WAV file (mono for Pan to take effect). The name resolves without regard to
+    // case and with either separator; the same name gives the same handle again. A missing or
+    // broken file logs a warning and gives 0.
+    virtual int Load(const std::string& FileName) = 0;
+    // Starts the sound from its beginning; a looping voice plays until Stop, another ends at the
+    // sound's end. The voice's handle, 0 when every voice is busy.
+    virtual int Play(int Sound, const TVoiceSettings& Settings, bool Loop) = 0;
+    // Changes a voice as it plays, from the next piece mixed on.
+    virtual void Set(int Voice, const TVoiceSettings& Settings) = 0;
+    // A paused voice keeps its place in the sound and goes on from there when unpaused.
+    virtual void Pause(int Voice, bool Paused) = 0;
+    virtual void Stop(int Voice) = 0;
+    // Whether the voice is playing or paused (a voice that ended is neither).
+    virtual bool Playing(int Voice) = 0;
+    // The master switch: off is silence, while voices go on (and end) as if they were heard.
+    virtual void SetEnabled(bool On) = 0;
+    virtual bool Enabled() = 0;
+    // The master volume in percent, 0 ... 100 (clamped): every voice's gain is scaled by it.
+    virtual void SetVolume(int Percent) = 0;
+    virtual int Volume() = 0;
+};
+
+constexpr int MAX_VOLUME_PERCENT = 100;
+constexpr int DEFAULT_VOLUME_PERCENT = MAX_VOLUME_PERCENT; // what a sound service starts with
+
 class TEngine {
 public:
     virtual ~TEngine() = default;
@@ -170,6 +209,7 @@ public:
     virtual TInput* Input() = 0;
     virtual TTextures* Textures() = 0;
     virtual TShaders* Shaders() = 0;
+    virtual TSounds* Sounds() = 0;
 };
 
 // Options of the SDL back-end, taken from the game's command line before exInit.
@@ -181,6 +221,8 @@ struct TEngineOptions {
     std::string SaveFrameFolder = "frames";
     // Above 0: the engine quits by itself once its clock passes this many ms (unattended runs).
     int QuitAfterMs = 0;
+    // False: no audio device is opened, and the sound service stays silent (pictures, tools).
+    bool AudioOutput = true;
 };
 // Takes effect at the next exInit.
 void exSetOptions(const TEngineOptions& Options);
@@ -188,11 +230,13 @@ void exSetOptions(const TEngineOptions& Options);
 // Starts the SDL2/OpenGL back-end, logging to LogFile: opens the window (full screen at the
 // desktop's own resolution, or the 1024 x 768 window of TEngineOptions::Windowed) with its OpenGL
 // context, loads the game's GL table (engine/GL.h) and creates font 0, so that textures, fonts and
-// drawing work as soon as it returns. Null when no window or OpenGL context can be had (the reason
-// is in the log and on stderr). While the engine lives, exInit returns it again. Deleting the
-// engine closes the window and shuts SDL down. The game draws into a 1024 x 768 offscreen frame
-// that the engine shows scaled to fit the window. Flags are accepted and ignored. Defined in the
-// marvolin_engine_sdl library, like exSetOptions and exSaveFrame.
+// drawing work as soon as it returns. Sound goes to the system's default audio output through
+// OpenAL; when none opens, the log says so once and the sound service plays nothing. Null when no
+// window or OpenGL context can be had (the reason is in the log and on stderr). While the engine
+// lives, exInit returns it again. Deleting the engine closes the window and shuts SDL down. The
+// game draws into a 1024 x 768 offscreen frame that the engine shows scaled to fit the window.
+// Flags are accepted and ignored. Defined in the marvolin_engine_sdl library, like exSetOptions and
+// exSaveFrame.
 TEngine* exInit(const std::string& LogFile, int Flags);
 
 // Writes the game's current 1024 x 768 frame (what the render callback has drawn so far, or the

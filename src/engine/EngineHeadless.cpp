@@ -11,6 +11,7 @@ THeadlessEngine::THeadlessEngine() {
     RenderService.Owner = this;
     TextureService.Owner = this;
     ShaderService.Owner = this;
+    SoundService.Owner = this;
     FontLog.push_back("default"); // font 0 always exists
 }
 
@@ -142,4 +143,49 @@ bool THeadlessEngine::TShaderService::Load(const std::string& FileName, const st
 
 void THeadlessEngine::TShaderService::Disable() {
     GLRecordCall({"Shaders.Disable", {}, {}});
+}
+
+int THeadlessEngine::TSoundService::Load(const std::string& FileName) {
+    std::vector<std::string>& Log = Owner->SoundLog;
+    const auto Found = std::find(Log.begin(), Log.end(), FileName);
+    if (Found != Log.end()) return int(Found - Log.begin()) + 1;
+    Log.push_back(FileName);
+    return int(Log.size());
+}
+
+int THeadlessEngine::TSoundService::Play(int Sound, const TVoiceSettings& Settings, bool Loop) {
+    if (Sound < 1 || Sound > int(Owner->SoundLog.size())) return 0;
+    TVoiceRecord Record;
+    Record.Time = Owner->Clock;
+    Record.Name = Owner->SoundLog[size_t(Sound) - 1];
+    Record.Loop = Loop;
+    Record.Started = Record.Settings = Settings;
+    Owner->VoiceLog.push_back(std::move(Record));
+    return int(Owner->VoiceLog.size());
+}
+
+THeadlessEngine::TVoiceRecord* THeadlessEngine::TSoundService::Live(int Voice) {
+    if (Voice < 1 || Voice > int(Owner->VoiceLog.size())) return nullptr;
+    TVoiceRecord& Record = Owner->VoiceLog[size_t(Voice) - 1];
+    return Record.Loop && !Record.Stopped ? &Record : nullptr;
+}
+
+void THeadlessEngine::TSoundService::Set(int Voice, const TVoiceSettings& Settings) {
+    if (TVoiceRecord* Record = Live(Voice)) Record->Settings = Settings;
+}
+
+void THeadlessEngine::TSoundService::Pause(int Voice, bool Paused) {
+    if (TVoiceRecord* Record = Live(Voice)) Record->Paused = Paused;
+}
+
+void THeadlessEngine::TSoundService::Stop(int Voice) {
+    if (TVoiceRecord* Record = Live(Voice)) Record->Stopped = true;
+}
+
+bool THeadlessEngine::TSoundService::Playing(int Voice) {
+    return Live(Voice) != nullptr;
+}
+
+void THeadlessEngine::TSoundService::SetVolume(int Percent) {
+    VolumePercent = std::clamp(Percent, 0, MAX_VOLUME_PERCENT);
 }

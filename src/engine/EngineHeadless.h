@@ -1,7 +1,7 @@
 #pragma once
 // The engine without a window: no OpenGL (the GL table holds stubs that do nothing), a clock the
-// caller sets, and input the caller scripts. Tests and the headless simulator drive the game's
-// callbacks through it one update and one frame at a time.
+// caller sets, input the caller scripts, and sound that is written down instead of heard. Tests and
+// the headless simulator drive the game's callbacks through it one update and one frame at a time.
 
 #include "engine/Engine.h"
 
@@ -28,6 +28,7 @@ public:
     TInput* Input() override { return &InputService; }
     TTextures* Textures() override { return &TextureService; }
     TShaders* Shaders() override { return &ShaderService; }
+    TSounds* Sounds() override { return &SoundService; }
 
     // Driving it.
     void SetTime(int Ms) { Clock = Ms; }
@@ -56,6 +57,20 @@ public:
     std::vector<TTextureRecord> TextureLog;
     std::vector<std::string> FontLog;   // family of each font made, by handle - 1
     std::vector<std::string> ShaderLog; // file of each shader load asked for
+
+    struct TVoiceRecord {
+        int Time = 0;     // the clock when the voice started, ms
+        std::string Name; // the sound's file
+        bool Loop = false;
+        TVoiceSettings Started;  // as it started
+        TVoiceSettings Settings; // as it is now
+        bool Paused = false;
+        bool Stopped = false;
+    };
+    // Every sound handed out, by handle - 1 (nothing is read from disk), and every voice started,
+    // by handle - 1. A voice that does not loop ends as soon as it starts.
+    std::vector<std::string> SoundLog;
+    std::vector<TVoiceRecord> VoiceLog;
 
     // Fixed width of one character in the headless fonts, pixels.
     static constexpr int CHAR_WIDTH_PX = 8;
@@ -121,6 +136,24 @@ private:
         int Current = 0, Next = 1;
     };
 
+    struct TSoundService final : TSounds {
+        int Load(const std::string& FileName) override;
+        int Play(int Sound, const TVoiceSettings& Settings, bool Loop) override;
+        void Set(int Voice, const TVoiceSettings& Settings) override;
+        void Pause(int Voice, bool Paused) override;
+        void Stop(int Voice) override;
+        bool Playing(int Voice) override;
+        void SetEnabled(bool On) override { SoundOn = On; }
+        bool Enabled() override { return SoundOn; }
+        void SetVolume(int Percent) override;
+        int Volume() override { return VolumePercent; }
+        // The record of a voice that is playing or paused, else null.
+        TVoiceRecord* Live(int Voice);
+        THeadlessEngine* Owner = nullptr;
+        bool SoundOn = true;
+        int VolumePercent = DEFAULT_VOLUME_PERCENT;
+    };
+
     int Clock = 0;
     TProc UpdateProc = nullptr;
     TProc RenderProc = nullptr;
@@ -131,4 +164,5 @@ private:
     TInputService InputService;
     TTextureService TextureService;
     TShaderService ShaderService;
+    TSoundService SoundService;
 };

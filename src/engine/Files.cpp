@@ -11,6 +11,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The folder of SetDataFolder; empty: the working folder's data/. Set at start-up, kept to the end.
+std::string DataFolder;
+
 bool SameIgnoringCase(const std::string& A, const std::string& B) {
     return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
                return std::tolower(static_cast<unsigned char>(X)) ==
@@ -39,11 +42,28 @@ bool FindEntry(const fs::path& Folder, const std::string& Part, fs::path& Found)
     return false;
 }
 
+// A game name moved into DataFolder: "./Data/maps/x" becomes DataFolder + "/maps/x". Other names
+// come back as they are.
+std::string InDataFolder(const std::string& Slashed) {
+    if (DataFolder.empty()) return Slashed;
+    size_t First = 0;
+    while (Slashed.compare(First, 2, "./") == 0)
+        First += 2;
+    const size_t Stop = std::min(Slashed.find('/', First), Slashed.size());
+    if (!SameIgnoringCase(Slashed.substr(First, Stop - First), "data")) return Slashed;
+    return DataFolder + Slashed.substr(Stop);
+}
+
 } // namespace
+
+void SetDataFolder(const std::string& Folder) {
+    DataFolder = Folder;
+}
 
 std::string ResolvePath(const std::string& Name) {
     std::string Slashed = Name;
     std::replace(Slashed.begin(), Slashed.end(), '\\', '/');
+    Slashed = InDataFolder(Slashed);
     fs::path Result;
     size_t Start = 0;
     if (!Slashed.empty() && Slashed[0] == '/') {

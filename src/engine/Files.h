@@ -18,6 +18,11 @@ public:
 // The path of an existing file or folder that the name designates, or the name with '/' separators
 // when none exists.
 std::string ResolvePath(const std::string& Name);
+// Where the game's own names ("data\maps\map1.map": relative, first part "data" in any case)
+// resolve: inside Folder instead of the working folder's data/. Empty, as at start, restores the
+// working folder's. Set once at start-up, before anything is loaded; every other name is left
+// alone.
+void SetDataFolder(const std::string& Folder);
 bool FileExists(const std::string& Name);
 // The whole file; throws TFileError when it cannot be opened or read.
 std::vector<uint8_t> ReadWholeFile(const std::string& Name);

@@ -109,7 +109,10 @@ void TMenu::Update() {
     // Every button of the page is tested with the same point, also after a hit (an action may
     // change the page: the buttons tested stay the page's that the update began on).
     for (const int B : PageButtons(Page))
-        if (Input->LastKey() == VK_MOUSE_LEFT && InButton(Buttons[B], Mouse)) Actions[B]();
+        if (Input->LastKey() == VK_MOUSE_LEFT && InButton(Buttons[B], Mouse)) {
+            Actions[B]();
+            ++ButtonPresses;
+        }
 }
 
 void TMenu::EscapePressed() {

@@ -54,6 +54,7 @@ public:
     int CursorTexture = 0;
     int32_t SelectedCar = 0;
     int32_t SelectedMap = 1;
+    int32_t ButtonPresses = 0; // buttons pressed so far, kept for the sound to hear
 
     TMenu();
     ~TMenu();

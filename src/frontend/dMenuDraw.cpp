@@ -6,7 +6,9 @@
 #include "engine/Text1251.h"
 #include "models/dMeshes.h"
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,9 +29,18 @@ constexpr float CREDITS_X = 600, CREDITS_Y = 635, CREDITS_LINE_STEP = 15;
 constexpr float CURSOR_SHIFT_X = 8, CURSOR_SHIFT_Y = 17;
 constexpr int32_t CURSOR_SIZE = 32;
 
-const char* const CREDITS[] = {"Над игрой работали:", "Алексей Воронцов — код и физика",
-                               "Марина Светлова — модели и текстуры",
-                               "Игорь Ткаченко — трассы и тесты"};
+// The first line is the heading; the rest name what the game is built on, with their licences.
+const char* const CREDITS[] = {
+    "Игра и всё её содержимое — проект Marvolin",
+    "(модели, текстуры и трассы делает marvolin-data)",
+    "SDL2 — окно, клавиатура и мышь (zlib)",
+    "OpenGL и Mesa — графика (MIT)",
+    "FreeType и fontconfig — вывод текста",
+    "stb_image — картинки (общественное достояние)",
+    "Шрифт Liberation Sans (SIL OFL 1.1)",
+    "OpenAL Soft — звук (LGPL)",
+};
+constexpr size_t CREDIT_COUNT = std::size(CREDITS);
 
 } // namespace
 
@@ -95,13 +106,17 @@ void TMenu::DrawAt(const TVec3& Mouse) {
         DrawButtons();
         break;
     case PAGE_ABOUT: {
-        static const std::string Credits[] = {Win1251(CREDITS[0]), Win1251(CREDITS[1]),
-                                              Win1251(CREDITS[2]), Win1251(CREDITS[3])};
+        static const std::vector<std::string> Credits1251 = [] {
+            std::vector<std::string> Lines;
+            for (const char* Line : CREDITS)
+                Lines.push_back(Win1251(Line));
+            return Lines;
+        }();
         Render->TextOut(TEXT_FONT, "Marvolin", TITLE_X, TITLE_Y);
-        Render->TextOut(TEXT_FONT, Credits[0], CREDITS_FIRST_X, CREDITS_FIRST_Y);
-        for (int I = 1; I < 4; ++I)
-            Render->TextOut(TEXT_FONT, Credits[I], CREDITS_X,
-                            float(double(CREDITS_Y) + (I - 1) * double(CREDITS_LINE_STEP)));
+        Render->TextOut(TEXT_FONT, Credits1251[0], CREDITS_FIRST_X, CREDITS_FIRST_Y);
+        for (size_t I = 1; I < CREDIT_COUNT; ++I)
+            Render->TextOut(TEXT_FONT, Credits1251[I], CREDITS_X,
+                            float(double(CREDITS_Y) + double(I - 1) * double(CREDITS_LINE_STEP)));
         break;
     }
     case PAGE_RACE:

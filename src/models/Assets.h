@@ -1,5 +1,6 @@
 #pragma once
-// The game's asset tables: which model and texture make each car model and each desk-object kind.
+// The game's asset tables: which model and texture make each car model and each desk-object kind,
+// and which file holds each sound.
 // The one list of them: the game loads from it, the content generator writes what it names, the
 // track sources name desk objects by its SourceName column, and the tests check against it. File
 // names are the game's own (the data folder, backslashes); DataRelativePath turns one into the
@@ -66,6 +67,23 @@ constexpr int32_t EMPTY_OBJECT_KIND = 21;
 constexpr int32_t START_FLAG_KIND = 22; // the track builder puts two at the start line
 static_assert(OBJECT_ASSETS[EMPTY_OBJECT_KIND].Model == nullptr, "the empty kind has no model");
 static_assert(std::string_view(OBJECT_ASSETS[START_FLAG_KIND].SourceName) == "flag");
+
+// The sounds, indexed by what the game plays them for (the SOUND_ constants below).
+inline constexpr const char* SOUND_ASSETS[] = {
+    "data\\sounds\\engine.wav",  // a toy car's motor, looping; each car plays it at its own pitch
+    "data\\sounds\\tyres.wav",   // tyres sliding, looping
+    "data\\sounds\\bump.wav",    // a mass pushed by a road edge or by another car
+    "data\\sounds\\beep.wav",    // a step of the countdown
+    "data\\sounds\\start.wav",   // the race starts
+    "data\\sounds\\lap.wav",     // the player begins a new lap
+    "data\\sounds\\finish.wav",  // the result page
+    "data\\sounds\\click.wav",   // a menu button
+    "data\\sounds\\console.wav", // the console slides open or shut
+};
+constexpr int SOUND_COUNT = int(std::size(SOUND_ASSETS));
+constexpr int SOUND_ENGINE = 0, SOUND_TYRES = 1, SOUND_BUMP = 2, SOUND_BEEP = 3, SOUND_START = 4,
+              SOUND_LAP = 5, SOUND_FINISH = 6, SOUND_CLICK = 7, SOUND_CONSOLE = 8;
+static_assert(SOUND_CONSOLE == SOUND_COUNT - 1, "every sound has its index");
 
 // "data\meshes\cap.mdl" -> "meshes/cap.mdl": where the file lies inside the data folder.
 inline std::string DataRelativePath(std::string_view GameFile) {

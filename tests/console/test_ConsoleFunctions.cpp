@@ -107,11 +107,13 @@ TEST_F(CommandTest, RegistersTheCommandsInOrderWithTheirHelp) {
         {"Follow", "Следить"},
         {"LoadLevel", "загрузка уровня"},
         {"ShowFPS", "Отображать FPS? Может быть 0 или 1"},
+        {"Sound", "Включить звук? Может быть 0 или 1"},
+        {"Volume", "Громкость звука, от 0 до 100"},
         {"ai_dfc", "Задай DistFromCenter для интеллекта"},
         {"ai_tck", "Задай ToCenterKoef для интеллекта"},
         {"ai_minturn", "Задай minturn для интеллекта"},
     };
-    ASSERT_EQ(Console->ProcCount, 9);
+    ASSERT_EQ(Console->ProcCount, 11);
     for (size_t I = 0; I < Expected.size(); ++I) {
         EXPECT_EQ(Console->Procs[I + 2].Name, Expected[I].first);
         EXPECT_EQ(Console->Procs[I + 2].Help, Win1251(Expected[I].second));
@@ -195,6 +197,22 @@ TEST_F(CommandTest, ShowFPSWithANonNumberSaysSoAndKeepsTheValue) {
     EXPECT_EQ(Run("ShowFPS on"), Lines{NotANumber("on")});
     EXPECT_EQ(Run("ShowFPS 2147483648"), Lines{NotANumber("2147483648")});
     EXPECT_EQ(ShowFPS, 1);
+}
+
+TEST_F(CommandTest, SoundAndVolumeSetAndPrintTheSoundServicesSwitchAndVolume) {
+    EXPECT_EQ(Run("Sound"), Lines{"Sound is 1"});
+    EXPECT_EQ(Run("Volume"), Lines{"Volume is 100"});
+    Run("Sound 0");
+    EXPECT_FALSE(E.Sounds()->Enabled());
+    Run("volume 35");
+    EXPECT_EQ(E.Sounds()->Volume(), 35);
+    EXPECT_EQ(Run("Sound"), Lines{"Sound is 0"});
+    EXPECT_EQ(Run("Volume 250"), Lines{});
+    EXPECT_EQ(Run("Volume"), Lines{"Volume is 100"}); // held to the range
+    EXPECT_EQ(Run("Sound on"), Lines{NotANumber("on")});
+    EXPECT_FALSE(E.Sounds()->Enabled());
+    Run("Sound 1");
+    EXPECT_TRUE(E.Sounds()->Enabled());
 }
 
 TEST_F(CommandTest, TuningVariablesPrintTheFollowedComputerCarsValues) {

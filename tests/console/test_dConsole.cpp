@@ -178,6 +178,8 @@ TEST_F(ConsoleTest, HelpListsEveryCommandInRegistrationOrder) {
                                                "ai_minturn",
                                                "ai_tck",
                                                "ai_dfc",
+                                               "Volume",
+                                               "Sound",
                                                "ShowFPS",
                                                "LoadLevel",
                                                "Follow",

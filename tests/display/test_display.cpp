@@ -61,6 +61,8 @@ public:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+        // The engine's sound goes to OpenAL Soft's null output: no sound card is touched.
+        setenv("ALSOFT_DRIVERS", "null", 1);
         // Nothing here may reach a display server the run happens to have (an X server from
         // xvfb-run, a desktop): the same software context everywhere.
         unsetenv("DISPLAY");

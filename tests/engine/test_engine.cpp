@@ -4,6 +4,7 @@
 #include "engine/EngineHeadless.h"
 #include "engine/Files.h"
 #include "engine/GL.h"
+#include "engine/Paths.h"
 #include "engine/Text1251.h"
 
 #include "TestSupport.h"
@@ -82,6 +83,53 @@ TEST_F(FilesTest, ReadWholeFileReadsBytesOrThrowsNamingTheFile) {
         EXPECT_NE(std::string(Error.what()).find("map99.map"), std::string::npos);
     }
     EXPECT_THROW(ReadWholeFile(Under("data\\maps")), TFileError) << "a folder";
+}
+
+// ---- Where the data and the log are ----------------------------------------------------------
+
+TEST_F(FilesTest, GameNamesResolveInTheDataFolderAndOtherNamesStay) {
+    const TScratchWorkingDirectory Elsewhere("marvolin-elsewhere");
+    std::ofstream("notes.txt") << "mine";
+    SetDataFolder((Root / "Data").string());
+    const std::string Map = ResolvePath("DATA\\maps\\map1.map");
+    const std::string Dotted = ResolvePath("./data/Textures/console.jpg");
+    const bool Other = FileExists("notes.txt");
+    const bool Absolute = FileExists(Under("Data/Maps/MAP1.map"));
+    const std::string Missing = ResolvePath("data\\maps\\map99.map");
+    SetDataFolder("");
+    const bool Restored = FileExists("data\\maps\\map1.map");
+    EXPECT_EQ(Map, (Root / "Data/Maps/map1.map").string());
+    EXPECT_EQ(Dotted, (Root / "Data/Textures/Console.JPG").string());
+    EXPECT_TRUE(Other) << "a name outside data/ stays in the working folder";
+    EXPECT_TRUE(Absolute);
+    EXPECT_EQ(Missing, (Root / "Data").string() + "/maps/map99.map")
+        << "named where it was looked for";
+    EXPECT_FALSE(Restored) << "the working folder has no data/";
+}
+
+TEST_F(FilesTest, TheWorkingFoldersDataWinsOverTheInstalledOne) {
+    EXPECT_EQ(InstalledDataFolder("/opt/game/bin"), "/opt/game/share/marvolin/data");
+    EXPECT_EQ(InstalledDataFolder("/opt/game/bin/"), "/opt/game/share/marvolin/data");
+    const std::string Installed = (Root / "Data").string();
+    const TScratchWorkingDirectory Elsewhere("marvolin-elsewhere");
+    EXPECT_EQ(ChooseDataFolder(Installed), Installed);
+    EXPECT_NE(DataFolderLine(Installed, Installed).find(Installed), std::string::npos);
+    EXPECT_EQ(ChooseDataFolder(Under("nowhere")), "");
+    EXPECT_EQ(DataFolderLine("", Under("nowhere")).rfind("warning:", 0), 0u)
+        << "neither place holds data";
+    fs::create_directory("DATA");
+    EXPECT_EQ(ChooseDataFolder(Installed), "") << "data/ in any case counts";
+}
+
+TEST(LogFolder, TheWorkingFolderWhenWritableElseTheStateHome) {
+    EXPECT_EQ(LogFolderFor(true, "/state", "/home/u"), ".");
+    EXPECT_EQ(LogFolderFor(false, "/state", "/home/u"), "/state/marvolin");
+    EXPECT_EQ(LogFolderFor(false, "/state/", "/home/u"), "/state/marvolin");
+    EXPECT_EQ(LogFolderFor(false, nullptr, "/home/u"), "/home/u/.local/state/marvolin");
+    EXPECT_EQ(LogFolderFor(false, "", "/home/u"), "/home/u/.local/state/marvolin");
+    EXPECT_EQ(LogFolderFor(false, "state", "/home/u"), "/home/u/.local/state/marvolin")
+        << "a relative XDG_STATE_HOME is ignored";
+    EXPECT_TRUE(fs::exists(fs::path(ExecutableFolder()) / "test_engine"));
 }
 
 // ---- Windows-1251 ------------------------------------------------------------------------------

@@ -634,6 +634,69 @@ TEST_F(GameData, EveryMapLoadsAndKeepsTheTrackRules) {
     }
 }
 
+TEST(GameIcons, EverySizeIsTheCarOnATransparentSquare) {
+    for (const int Size : {16, 32, 48, 64, 128, 256}) {
+        const std::string S = std::to_string(Size);
+        const std::string File = "icons/" + S + "x" + S + "/apps/marvolin.png";
+        if (!FileExists(File)) GTEST_SKIP() << File << " is drawn by the content generator";
+        const TPicture P = LoadPicture(File);
+        ASSERT_EQ(P.Width, Size) << File;
+        ASSERT_EQ(P.Height, Size) << File;
+        EXPECT_EQ(P.At(0, 0, 3), 0) << File << ": the corner shows the desktop through";
+        EXPECT_EQ(P.At(Size / 2, Size / 2, 3), 255) << File << ": the car fills the middle";
+    }
+}
+
+// The samples of a 16-bit mono PCM WAV file at 44.1 kHz in [-1, 1]; empty when it is not one.
+std::vector<double> ReadMonoWav(const std::string& GameName) {
+    const std::vector<uint8_t> B = ReadWholeFile(GameName);
+    std::vector<double> Samples;
+    const auto Is = [&B](size_t At, const char* Tag) {
+        return At + 4 <= B.size() && std::equal(Tag, Tag + 4, B.begin() + long(At));
+    };
+    const auto Half = [&B](size_t At) { return uint32_t(B[At]) | uint32_t(B[At + 1]) << 8; };
+    if (!Is(0, "RIFF") || !Is(8, "WAVE")) return Samples;
+    bool Mono16 = false;
+    for (size_t At = 12; At + 8 <= B.size();) {
+        const uint32_t Size = ReadWordLE(&B[At + 4]);
+        if (Is(At, "fmt ") && Size >= 16)
+            Mono16 = Half(At + 8) == 1 && Half(At + 10) == 1 && ReadWordLE(&B[At + 12]) == 44100 &&
+                     Half(At + 22) == 16;
+        if (Is(At, "data") && Mono16 && At + 8 + Size <= B.size())
+            for (size_t I = At + 8; I + 1 < At + 8 + Size; I += 2)
+                Samples.push_back(double(int16_t(Half(I))) / 32767);
+        At += 8 + Size + (Size & 1);
+    }
+    return Samples;
+}
+
+TEST_F(GameData, EverySoundIsAudibleUnclippedMonoThatStartsAndEndsAtRestOrLoopsWithoutASeam) {
+    REQUIRE_DATA();
+    constexpr double MIN_PEAK = 0.2, MAX_PEAK = 0.95; // audible, with room to mix
+    constexpr double AT_REST = 0.01, MAX_OFFSET = 0.01;
+    for (int Sound = 0; Sound < SOUND_COUNT; ++Sound) {
+        SCOPED_TRACE(SOUND_ASSETS[Sound]);
+        const std::vector<double> S = ReadMonoWav(SOUND_ASSETS[Sound]);
+        ASSERT_GE(S.size(), 44100u / 50) << "not a 16-bit mono WAV at 44.1 kHz, or too short";
+        EXPECT_LE(S.size(), 44100u * 3);
+        double Peak = 0, Sum = 0, Step = 0;
+        for (size_t I = 0; I < S.size(); ++I) {
+            Peak = std::max(Peak, std::fabs(S[I]));
+            Sum += S[I];
+            if (I) Step = std::max(Step, std::fabs(S[I] - S[I - 1]));
+        }
+        EXPECT_GE(Peak, MIN_PEAK);
+        EXPECT_LE(Peak, MAX_PEAK);
+        EXPECT_LE(std::fabs(Sum / double(S.size())), MAX_OFFSET);
+        if (Sound == SOUND_ENGINE || Sound == SOUND_TYRES) {
+            EXPECT_LE(std::fabs(S.front() - S.back()), Step) << "the loop's end jumps to its start";
+        } else {
+            EXPECT_LE(std::fabs(S.front()), AT_REST) << "clicks as it starts";
+            EXPECT_LE(std::fabs(S.back()), AT_REST) << "clicks as it ends";
+        }
+    }
+}
+
 TEST_F(GameData, TheMenuCycleOfMapsEndsAtTheEleventh) {
     REQUIRE_DATA();
     // The menu's next button wraps to map 1 where no further map file exists.

@@ -1,6 +1,6 @@
 #pragma once
 // Everything the content generator makes, held in memory until the writer puts it on disk: models,
-// pictures, text files and track maps under their paths relative to the data folder.
+// pictures, text files, track maps and sounds under their paths relative to the data folder.
 
 #include "Geometry.h"
 #include "Image.h"
@@ -28,6 +28,14 @@ struct TTextFile {
     std::string Text;
 };
 
+// Every sound file holds mono samples at this rate.
+constexpr int SOUND_SAMPLE_RATE = 44100;
+
+struct TSoundFile {
+    std::string Path;           // "sounds/engine.wav"
+    std::vector<float> Samples; // in [-1, 1]
+};
+
 struct TMapFile {
     std::string Path; // "maps/map1.map"
     TMapData Map;
@@ -38,6 +46,7 @@ struct TContent {
     std::vector<TPictureFile> Pictures;
     std::vector<TTextFile> Texts;
     std::vector<TMapFile> Maps;
+    std::vector<TSoundFile> Sounds;
 
     const TModel* FindModel(const std::string& Path) const;
 };
@@ -55,3 +64,5 @@ void BuildObjects(TContent& Content, bool Paint = true);
 void BuildSurfaces(TContent& Content);
 // The menu's button pictures and the mouse cursor.
 void BuildButtons(TContent& Content);
+// Every sound of the game's sound table.
+void BuildSounds(TContent& Content);

@@ -1,9 +1,11 @@
 // The contact sheet, drawn by the game's own code: the models as the game loads them (LoadAssets)
 // and draws them (a car's and a desk object's drawing) under its fixed light, the menu's pages and
-// the console as the render callback draws them, and every track loaded and lined up by the race
-// manager, seen from high above and by the race camera at the start.
+// the console as the render callback draws them, every track loaded and lined up by the race
+// manager, seen from high above and by the race camera at the start, and every sound's waveform
+// and spectrogram.
 
 #include "Preview.h"
+#include "SoundPicture.h"
 
 #include "app/Game.h"
 #include "app/dGameManager.h"
@@ -89,6 +91,23 @@ void DrawDesk(int Table, double CX, double CY, double Half) {
     Textures->Disable(0);
     glEnable(GL_LIGHTING);
     glDepthMask(GL_TRUE);
+}
+
+// A texture over the rectangle of the 2-D pixel space, its top row at the top, in white.
+void DrawPicture(int Texture, float X0, float Y0, float X1, float Y1) {
+    Textures->Enable(Texture, 0);
+    glColor3f(1, 1, 1);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(X0, Y0);
+    glTexCoord2f(0, 1);
+    glVertex2f(X0, Y1);
+    glTexCoord2f(1, 1);
+    glVertex2f(X1, Y1);
+    glTexCoord2f(1, 0);
+    glVertex2f(X1, Y0);
+    glEnd();
+    Textures->Disable(0);
 }
 
 struct TBounds {
@@ -200,19 +219,7 @@ void TextureSheets(const TContent& Content, const std::string& OutDir,
                                           double(CELL - 2 * MARGIN) / P.Image.Height());
             const float W = float(P.Image.Width() * Scale), H = float(P.Image.Height() * Scale);
             const float X0 = float(X + (CELL - W) / 2), Y0 = float(Y + MARGIN);
-            Textures->Enable(Handle, 0);
-            glColor3f(1, 1, 1);
-            glBegin(GL_QUADS);
-            glTexCoord2f(0, 0);
-            glVertex2f(X0, Y0);
-            glTexCoord2f(0, 1);
-            glVertex2f(X0, Y0 + H);
-            glTexCoord2f(1, 1);
-            glVertex2f(X0 + W, Y0 + H);
-            glTexCoord2f(1, 0);
-            glVertex2f(X0 + W, Y0);
-            glEnd();
-            Textures->Disable(0);
+            DrawPicture(Handle, X0, Y0, X0 + W, Y0 + H);
             Render->TextOut(0,
                             P.Path.substr(P.Path.find('/') + 1) + "  " +
                                 std::to_string(P.Image.Width()) + "x" +
@@ -223,6 +230,38 @@ void TextureSheets(const TContent& Content, const std::string& OutDir,
         glEnable(GL_LIGHTING);
         Save(OutDir, "textures_" + std::to_string(Sheet + 1), Written);
     }
+}
+
+// Every sound as its waveform over its spectrogram, two columns of tiles on one sheet.
+void SoundSheet(const TContent& Content, const std::string& OutDir,
+                std::vector<std::string>& Written) {
+    constexpr int COLUMNS = 2, ROWS = 5, LABEL_H = 18, GAP = 4;
+    constexpr int CELL_W = SHEET_W / COLUMNS, CELL_H = SHEET_H / ROWS;
+    ClearSheet();
+    Render->Set2D(0, 0, SHEET_W, SHEET_H);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    std::vector<int> Made;
+    for (size_t I = 0; I < Content.Sounds.size() && I < COLUMNS * ROWS; ++I) {
+        const TSoundFile& S = Content.Sounds[I];
+        const int X = int(I % COLUMNS) * CELL_W + GAP, Y = int(I / COLUMNS) * CELL_H;
+        const int W = CELL_W - 2 * GAP, H = CELL_H - LABEL_H - GAP;
+        const std::vector<uint8_t> Pixels = SoundPicture(S.Samples, W, H).Bytes(4);
+        const int Handle =
+            Textures->Create("preview " + S.Path, 4, GL_RGBA, W, H, Pixels.data(), 0, 0, 0);
+        Made.push_back(Handle);
+        DrawPicture(Handle, float(X), float(Y + LABEL_H), float(X + W), float(Y + LABEL_H + H));
+        const long Ms = std::lround(1000.0 * double(S.Samples.size()) / SOUND_SAMPLE_RATE);
+        Render->TextOut(0,
+                        S.Path.substr(S.Path.find('/') + 1) + "  " + std::to_string(Ms) +
+                            " ms, spectrum to " + std::to_string(int(SPECTROGRAM_TOP_HZ)) + " Hz",
+                        float(X), float(Y + 1));
+    }
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    Save(OutDir, "sounds", Written);
+    for (const int Handle : Made)
+        Textures->Free(Handle);
 }
 
 // The overlay as the render callback draws it over the race view, with the menu's cursor at Mouse.
@@ -332,6 +371,7 @@ public:
             setenv("SDL_VIDEODRIVER", "offscreen", 1);
         TEngineOptions Options;
         Options.Windowed = true;
+        Options.AudioOutput = false;
         exSetOptions(Options);
         Started = exInit(LogFile, 0);
         if (!Started) {
@@ -371,6 +411,7 @@ int RenderPreview(const TContent& Content, const std::vector<TCompiledTrack>& Tr
     TPreviewGame Game(Root, Out + "/preview-log.txt");
     ModelSheets(ShownModels(), Map->TableTexture, Out, Written);
     TextureSheets(Content, Out, Written);
+    SoundSheet(Content, Out, Written);
     MenuPictures(Out, Written);
     for (const TCompiledTrack& T : Tracks)
         TrackPictures(T, Map->TableTexture, Out, Written);

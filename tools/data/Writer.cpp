@@ -1,5 +1,7 @@
 #include "Writer.h"
 
+#include "engine/WavFile.h"
+
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -36,6 +38,15 @@ std::vector<uint8_t> EncodeTga(const TImage& Image) {
     return Out;
 }
 
+std::vector<uint8_t> EncodePng(const TImage& Image) {
+    const std::vector<uint8_t> Pixels = Image.Bytes(4);
+    std::vector<uint8_t> Out;
+    if (!stbi_write_png_to_func(Append, &Out, Image.Width(), Image.Height(), 4, Pixels.data(),
+                                Image.Width() * 4))
+        throw std::runtime_error("a picture cannot be encoded as PNG");
+    return Out;
+}
+
 void WriteBytes(const std::string& Path, const std::vector<uint8_t>& Bytes) {
     const std::filesystem::path P(Path);
     std::error_code Error;
@@ -54,4 +65,6 @@ void WriteContent(const TContent& Content, const std::string& DataDir) {
                    P.Format == TPictureFormat::Tga ? EncodeTga(P.Image) : EncodeJpeg(P.Image));
     for (const TTextFile& T : Content.Texts)
         WriteBytes(DataDir + "/" + T.Path, std::vector<uint8_t>(T.Text.begin(), T.Text.end()));
+    for (const TSoundFile& S : Content.Sounds)
+        WriteBytes(DataDir + "/" + S.Path, EncodeWav(S.Samples, 1, SOUND_SAMPLE_RATE));
 }

@@ -1,5 +1,6 @@
-// marvolin-data: writes the game's whole data/ tree (models, textures, button pictures, shader and
-// track maps) from the content sources in tools/data. The same sources always give the same bytes.
+// marvolin-data: writes the game's whole data/ tree (models, textures, button pictures, shader,
+// track maps and sounds) from the content sources in tools/data. The same sources always give the
+// same bytes.
 //
 //     marvolin-data --out DATADIR [--tracks SOURCEDIR]
 //         everything, the tracks compiled from every *.track file of SOURCEDIR
@@ -7,11 +8,14 @@
 //         one track source compiled into DATADIR/maps/NAME.map (and checked), nothing else
 //     marvolin-data --preview PICTUREDIR [--tracks SOURCEDIR]
 //         everything written into PICTUREDIR/data, then a contact sheet of PNG pictures
+//     marvolin-data --icons ICONDIR
+//         the desktop icon, ICONDIR/<N>x<N>/apps/marvolin.png at every size of the hicolor theme
 //
 // A track source that cannot make a sound track is refused ("FILE:LINE: fault") with exit status
 // 1; bad arguments give exit status 2.
 
 #include "Content.h"
+#include "Icons.h"
 #include "Preview.h"
 #include "Tracks.h"
 #include "Writer.h"
@@ -30,14 +34,15 @@
 namespace {
 
 struct TOptions {
-    std::string Out, Tracks = MARVOLIN_TRACK_SOURCES, Track, Preview;
+    std::string Out, Tracks = MARVOLIN_TRACK_SOURCES, Track, Preview, Icons;
 };
 
 int Usage(const std::string& Fault) {
     std::cerr << "marvolin-data: " << Fault << "\n"
               << "usage: marvolin-data --out DATADIR [--tracks SOURCEDIR]\n"
               << "       marvolin-data --track FILE --out DATADIR\n"
-              << "       marvolin-data --preview PICTUREDIR [--tracks SOURCEDIR]\n";
+              << "       marvolin-data --preview PICTUREDIR [--tracks SOURCEDIR]\n"
+              << "       marvolin-data --icons ICONDIR\n";
     return 2;
 }
 
@@ -49,6 +54,7 @@ TContent BuildContent(bool Everything) {
     if (Everything) {
         BuildSurfaces(C);
         BuildButtons(C);
+        BuildSounds(C);
     }
     return C;
 }
@@ -114,6 +120,13 @@ int Run(const TOptions& O) {
     // The map loader asks the engine for textures; the headless engine answers without a display.
     THeadlessEngine Headless;
     UseEngine(&Headless);
+    if (!O.Icons.empty()) {
+        TContent Cars;
+        BuildCars(Cars);
+        WriteIcons(Cars, O.Icons);
+        UseEngine(nullptr);
+        return 0;
+    }
     const TContent Content = BuildContent(O.Track.empty());
     const TFootprints Footprints = FootprintsOf(Content);
 
@@ -160,11 +173,16 @@ int main(int Argc, char** Argv) {
             Ok = Value(O.Track);
         else if (A == "--preview")
             Ok = Value(O.Preview);
+        else if (A == "--icons")
+            Ok = Value(O.Icons);
         else
             return Usage("unknown argument \"" + A + "\"");
         if (!Ok) return Usage(A + " needs a value");
     }
-    if (O.Preview.empty() && O.Out.empty()) return Usage("say where to write (--out or --preview)");
+    if (!O.Icons.empty() && (!O.Out.empty() || !O.Preview.empty() || !O.Track.empty()))
+        return Usage("--icons writes the icons alone");
+    if (O.Icons.empty() && O.Preview.empty() && O.Out.empty())
+        return Usage("say where to write (--out, --preview or --icons)");
     if (!O.Preview.empty() && (!O.Out.empty() || !O.Track.empty()))
         return Usage("--preview writes its own data folder; it takes no --out or --track");
     try {

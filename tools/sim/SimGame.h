@@ -11,8 +11,10 @@
 // The game objects on a headless engine for the length of one run.
 class TSimGame {
 public:
-    TSimGame() {
+    // Listen: where the game's sounds play (else the headless engine writes them down).
+    explicit TSimGame(TSounds* Listen = nullptr) {
         UseEngine(&Headless);
+        if (Listen) Sounds = Listen;
         Headless.SetTime(0);
         CreateGameObjects();
         Camera->NextPos.z = TCamera::START_HEIGHT;

@@ -1,4 +1,5 @@
 // marvolin-sim race MAPFILE [--car M] [--keys KEYFILE] [--updates N] [--trace CSVFILE]
+//                  [--sound WAVFILE]
 // marvolin-sim race MAPFILE [--car M] --driver bot --keys-out KEYFILE [--updates N] [--trace ...]
 // marvolin-sim race --replay REPLAYFILE [--trace CSVFILE]
 //
@@ -6,6 +7,9 @@
 // then N updates of the race part of the update callback (race manager, then camera), update k at
 // k * MS_PER_UPDATE ms, with the player's keys scripted from KEYFILE or decided by the keyboard
 // driver; or a replay recorded by the game, its updates at the times and with the keys it holds.
+// Every update runs the game's sounds too. With --sound, they are mixed through OpenAL's loopback
+// device, an update's worth after each update, into a stereo WAV file (the sounds from data/sounds
+// in the working folder); the mix's loudest sample is printed.
 #include "KeyboardBot.h"
 #include "Sim.h"
 #include "SimGame.h"
@@ -19,7 +23,16 @@
 #include "engine/EngineHeadless.h"
 #include "engine/Files.h"
 #include "frontend/dMenu.h"
+#include "sound/dSound.h"
 #include "world/dCamera.h"
+
+#ifdef MARVOLIN_SIM_SOUND
+#include "engine/WavFile.h"
+#include "engine/sdl/OpenAlSounds.h"
+#endif
+
+#include <algorithm>
+#include <cmath>
 
 #include <cerrno>
 #include <climits>
@@ -36,6 +49,9 @@ namespace {
 
 constexpr long DEFAULT_UPDATES = 20000;
 constexpr long MAX_UPDATES = INT_MAX / MS_PER_UPDATE; // the clock is an int of milliseconds
+constexpr int MIX_RATE = 48000;                       // frames per second of --sound's mix
+constexpr int MIX_FRAMES_PER_UPDATE = MIX_RATE / UPDATES_PER_SECOND;
+static_assert(MIX_RATE % UPDATES_PER_SECOND == 0, "an update mixes a whole number of frames");
 
 struct TRaceOptions {
     std::string MapFile;
@@ -46,6 +62,7 @@ struct TRaceOptions {
     std::string Driver;  // "bot": the keyboard driver drives
     std::string KeysOut; // where the driver's keys are written
     std::string ReplayFile;
+    std::string SoundFile;
 };
 
 // From update From on (inclusive), the keys in Keys are held and no others.
@@ -102,6 +119,11 @@ std::string ParseOptions(const TSimArgs& Args, TRaceOptions& Options) {
                 return "--driver wants a driver: bot";
         } else if (Word == "--keys-out") {
             if (!Value(Options.KeysOut)) return "--keys-out wants a file";
+        } else if (Word == "--sound") {
+            if (!Value(Options.SoundFile)) return "--sound wants a file";
+#ifndef MARVOLIN_SIM_SOUND
+            return "--sound needs the OpenAL back-end, which this build lacks";
+#endif
         } else if (Word == "--replay") {
             if (!Value(Options.ReplayFile)) return "--replay wants a replay file";
         } else if (Word.rfind("--", 0) == 0) {
@@ -195,11 +217,58 @@ struct TCloseFile {
     void operator()(std::FILE* F) const { std::fclose(F); }
 };
 
+// --sound: the game's sounds mixed through OpenAL's loopback device, an update's worth at a time.
+class TSoundMix {
+public:
+#ifdef MARVOLIN_SIM_SOUND
+    bool Open() {
+        return Mixer.OpenLoopback(MIX_RATE);
+    }
+    TSounds* Listener() {
+        return &Mixer;
+    }
+    void AfterUpdate() {
+        Mix.resize(Mix.size() + 2 * MIX_FRAMES_PER_UPDATE);
+        Mixer.Mix(Mix.data() + Mix.size() - 2 * MIX_FRAMES_PER_UPDATE, MIX_FRAMES_PER_UPDATE);
+    }
+    bool Write(const std::string& File) const {
+        std::ofstream Out(File, std::ios::binary | std::ios::trunc);
+        const std::vector<uint8_t> Bytes = EncodeWav(Mix, 2, MIX_RATE);
+        Out.write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
+        return bool(Out);
+    }
+    float Peak() const {
+        float Peak = 0;
+        for (const float S : Mix)
+            Peak = std::max(Peak, std::fabs(S));
+        return Peak;
+    }
+
+private:
+    TOpenAlSounds Mixer;
+    std::vector<float> Mix;
+#else
+    bool Open() {
+        return false;
+    }
+    TSounds* Listener() {
+        return nullptr;
+    }
+    void AfterUpdate() {}
+    bool Write(const std::string&) const {
+        return false;
+    }
+    float Peak() const {
+        return 0;
+    }
+#endif
+};
+
 // What one update of a run sees: its engine time and the keys held. False: the run is over.
 using TNextUpdate = std::function<bool(long Update, int32_t& TimeMs, uint8_t& Keys)>;
 
 // The level already loaded, raced update by update as Next says; the trace and the last line.
-void RunRace(TSimGame& Game, TRaceTrace& Rows, const TNextUpdate& Next) {
+void RunRace(TSimGame& Game, TRaceTrace& Rows, const TNextUpdate& Next, TSoundMix* Mix = nullptr) {
     TGameManager& Race = Game.Race();
     Rows.AddUpdate(0, Race);
     long K = 1;
@@ -209,12 +278,15 @@ void RunRace(TSimGame& Game, TRaceTrace& Rows, const TNextUpdate& Next) {
         Game.Headless.SetTime(TimeMs);
         Game.Hold(Keys);
         UpdateRace();
+        GameSounds->Update();
         Rows.AddUpdate(K, Race);
+        if (Mix) Mix->AfterUpdate();
     }
     std::printf("updates=%ld state=%d finish_place=%d laps=", K - 1, int(Race.State),
                 int(Race.FinishPlace));
     for (size_t I = 0; I < Race.Cars.size(); ++I)
         std::printf("%s%d", I ? "," : "", int(Race.Cars[I]->Laps));
+    if (Mix) std::printf(" sound_peak=%.3f", double(Mix->Peak()));
     std::printf("\n");
 }
 
@@ -282,7 +354,12 @@ int SimRace(const TSimArgs& Args) {
         if (!KeysOut) return FileError(Options.KeysOut + ": cannot write the file");
     }
 
-    TSimGame Game;
+    std::unique_ptr<TSoundMix> Mix;
+    if (!Options.SoundFile.empty()) {
+        Mix = std::make_unique<TSoundMix>();
+        if (!Mix->Open()) return FileError("no OpenAL loopback device to mix on");
+    }
+    TSimGame Game(Mix ? Mix->Listener() : nullptr);
     Menu->SelectedCar = Options.Car;
     TKeyScript Script(Changes);
     TKeyboardBot Bot;
@@ -295,24 +372,29 @@ int SimRace(const TSimArgs& Args) {
     if (KeysOut) std::fprintf(KeysOut.get(), "0 %s\n", HeldKeysText(Held).c_str());
 
     TRaceTrace Rows(Trace.get());
-    RunRace(Game, Rows, [&](long K, int32_t& TimeMs, uint8_t& Keys) {
-        if (K > Options.Updates) return false;
-        TimeMs = int32_t(K * MS_PER_UPDATE);
-        if (!ByBot) {
-            Keys = Script.KeysAt(K);
+    RunRace(
+        Game, Rows,
+        [&](long K, int32_t& TimeMs, uint8_t& Keys) {
+            if (K > Options.Updates) return false;
+            TimeMs = int32_t(K * MS_PER_UPDATE);
+            if (!ByBot) {
+                Keys = Script.KeysAt(K);
+                return true;
+            }
+            std::vector<TVec3> Others;
+            for (size_t I = 1; I < GameManager->Cars.size(); ++I)
+                Others.push_back(GameManager->Cars[I]->Pos);
+            Keys = Bot.Decide(*GameManager->Cars[0], Others, *Map, GameManager->Started);
+            if (Keys != Held && KeysOut)
+                std::fprintf(KeysOut.get(), "%ld %s\n", K, HeldKeysText(Keys).c_str());
+            Held = Keys;
             return true;
-        }
-        std::vector<TVec3> Others;
-        for (size_t I = 1; I < GameManager->Cars.size(); ++I)
-            Others.push_back(GameManager->Cars[I]->Pos);
-        Keys = Bot.Decide(*GameManager->Cars[0], Others, *Map, GameManager->Started);
-        if (Keys != Held && KeysOut)
-            std::fprintf(KeysOut.get(), "%ld %s\n", K, HeldKeysText(Keys).c_str());
-        Held = Keys;
-        return true;
-    });
+        },
+        Mix.get());
     if (!TraceWritten(Trace.get())) return FileError(Options.TraceFile + ": cannot write the file");
     if (KeysOut && (std::fflush(KeysOut.get()) != 0 || std::ferror(KeysOut.get())))
         return FileError(Options.KeysOut + ": cannot write the file");
+    if (Mix && !Mix->Write(Options.SoundFile))
+        return FileError(Options.SoundFile + ": cannot write the file");
     return SIM_OK;
 }

@@ -2,6 +2,7 @@
 //
 //   marvolin-sim track MAPFILE
 //   marvolin-sim race MAPFILE [--car M] [--keys KEYFILE] [--updates N] [--trace CSVFILE]
+//                    [--sound WAVFILE]
 //   marvolin-sim race MAPFILE [--car M] --driver bot --keys-out KEYFILE [--updates N] [--trace ...]
 //   marvolin-sim race --replay REPLAYFILE [--trace CSVFILE]
 //   marvolin-sim mesh MDLFILE
@@ -17,7 +18,7 @@ namespace {
 int Usage() {
     std::fputs("usage: marvolin-sim track MAPFILE\n"
                "       marvolin-sim race MAPFILE [--car M] [--keys KEYFILE] [--updates N] "
-               "[--trace CSVFILE]\n"
+               "[--trace CSVFILE] [--sound WAVFILE]\n"
                "       marvolin-sim race MAPFILE [--car M] --driver bot --keys-out KEYFILE "
                "[--updates N] [--trace CSVFILE]\n"
                "       marvolin-sim race --replay REPLAYFILE [--trace CSVFILE]\n"

@@ -174,6 +174,7 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
     if (FontService.Create("Arial", TFontFace::DEFAULT_SIZE_PX, 0, 0) != 0 || FontAtlases.empty())
         exLog("warning: no default font: text will not show");
     SDL_StartTextInput();
+    if (Options.AudioOutput) SoundService.OpenOutput(); // without one the game goes on silently
     Current = this;
     return true;
 }

@@ -1,11 +1,13 @@
 #pragma once
 // The engine over SDL2 and OpenGL: one window with a compatibility-profile context, the game's
-// 1024 x 768 frame drawn offscreen and shown scaled to fit, a fixed-step loop on a monotonic clock.
+// 1024 x 768 frame drawn offscreen and shown scaled to fit, a fixed-step loop on a monotonic clock,
+// sound through OpenAL.
 
 #include "engine/Engine.h"
 #include "engine/sdl/FontFace.h"
 #include "engine/sdl/Letterbox.h"
 #include "engine/sdl/OffscreenFrame.h"
+#include "engine/sdl/OpenAlSounds.h"
 #include "engine/sdl/PressQueue.h"
 
 #include <SDL.h>
@@ -28,8 +30,8 @@ public:
     ~TSdlEngine() override;
     TSdlEngine(const TSdlEngine&) = delete;
     TSdlEngine& operator=(const TSdlEngine&) = delete;
-    // Opens the window and the context, loads OpenGL, makes the frame and font 0. False (logged)
-    // when any of the first three fails.
+    // Opens the window and the context, loads OpenGL, makes the frame and font 0, opens the audio
+    // output. False (logged) when any of the first three fails; no audio is no failure.
     bool Start(const TEngineOptions& Options);
 
     // TEngine
@@ -43,6 +45,7 @@ public:
     TInput* Input() override { return &InputService; }
     TTextures* Textures() override { return &TextureService; }
     TShaders* Shaders() override { return &ShaderService; }
+    TSounds* Sounds() override { return &SoundService; }
 
     bool SaveFrame(const std::string& PngFile);
 
@@ -156,4 +159,5 @@ private:
     TInputService InputService;
     TTextureService TextureService;
     TShaderService ShaderService;
+    TOpenAlSounds SoundService;
 };

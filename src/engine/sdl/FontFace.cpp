@@ -86,11 +86,14 @@ TFontFace::TGlyph RenderGlyph(FT_Face Face, char32_t CodePoint) {
 } // namespace
 
 // fontconfig 2.14 loses a few blocks while it parses its configuration files (inside FcInit, once
-// a process), which LeakSanitizer reports in every program that looks a font up. Its frames carry
-// no symbols, so only the library's name can tell them apart.
+// a process), which LeakSanitizer reports in every program that looks a font up. libdbus does the
+// same with the read buffer of the session-bus connection that SDL's video start-up opens on X11
+// and never shuts down (a kilobyte, once a process). Their frames carry no symbols, so only the
+// libraries' names can tell them apart.
 #ifdef MARVOLIN_LEAK_CHECKED
 extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
+    return "leak:libfontconfig.so\n"
+           "leak:libdbus-1.so\n";
 }
 #endif
 
