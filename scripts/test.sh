@@ -4,7 +4,7 @@
 # display get a virtual one from Xvfb when none is set.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/setup.sh" test
+"$root/scripts/setup.sh" test clicks
 jobs="$(nproc)"
 
 run_suite() {
@@ -21,6 +21,7 @@ main() {
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_suite "$root/build/asan" -DCMAKE_BUILD_TYPE=Debug -DMARVOLIN_SANITIZE=ON \
               -DMARVOLIN_BUILD_BENCHMARKS=OFF \
+              -DMARVOLIN_OTHER_BUILD_REPLAY="$root/build/test/recorded.replay" \
               -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
     echo "test: all suites passed"
 }
