@@ -3,6 +3,7 @@
 #include "app/variables.h"
 #include "cars/dCars.h"
 #include "cars/dRace.h"
+#include "console/ConsoleFunctions.h"
 #include "engine/Engine.h"
 #include "engine/Files.h"
 
@@ -32,15 +33,6 @@ constexpr THeldKeyName HELD_KEY_NAMES[] = {
 template <typename T> bool ParseWhole(const std::string& Word, T& Value, int Base = 10) {
     const auto [End, Error] = std::from_chars(Word.data(), Word.data() + Word.size(), Value, Base);
     return Error == std::errc() && End == Word.data() + Word.size();
-}
-
-bool ParseFloat(const std::string& Word, float& Value) {
-    float Parsed = 0;
-    const auto [End, Error] = std::from_chars(Word.data(), Word.data() + Word.size(), Parsed);
-    if (Error != std::errc() || End != Word.data() + Word.size() || !std::isfinite(Parsed))
-        return false;
-    Value = Parsed;
-    return true;
 }
 
 std::string FloatText(float Value) {
@@ -183,7 +175,7 @@ TReplay ParseReplay(const std::string& Text, const std::string& FileName) {
                 S.Kind = TReplayStep::TKind::Tune;
                 S.Command = W[2];
                 if (!ParseWhole(W[1], S.Car) || S.Car < 1 || !KnownTuning(S.Command) ||
-                    !ParseFloat(W[3], S.Value))
+                    !ParseConsoleFloat(W[3], '.', S.Value))
                     Refuse("expected \"tune CAR COMMAND VALUE\" (a computer car and ai_dfc, "
                            "ai_tck or ai_minturn)");
             } else if (W[0] == "end") {
