@@ -19,13 +19,17 @@ namespace {
 constexpr int SCREEN_COLOUR_BITS = 32;
 constexpr int SCREEN_REFRESH_HZ = 75;
 constexpr int DEFAULT_SHOT_EVERY_MS = 1000;
+constexpr int MAX_FRAME_CAP_FPS = 1000;
 
 constexpr int EXIT_USAGE = 1;
 constexpr int EXIT_START_FAILED = 1;
 
 const char* const USAGE =
-    "usage: marvolin [--window] [--shots DIR] [--shot-every MS] [--quit-after MS] [--help]\n"
+    "usage: marvolin [--window] [--fps N] [--shots DIR] [--shot-every MS] [--quit-after MS]\n"
+    "                [--help]\n"
     "  --window          a 1024 x 768 window instead of the full screen\n"
+    "  --fps N           at most N frames per second (0: no cap); by default the display's\n"
+    "                    refresh rate where vsync does not pace the frames\n"
     "  --shots DIR       save the picture as DIR/frame_<engine ms>.png every second of play\n"
     "                    (or every --shot-every MS)\n"
     "  --shot-every MS   how often --shots saves a picture, in milliseconds of engine time\n"
@@ -33,13 +37,19 @@ const char* const USAGE =
     "  --help            this text\n"
     "The game reads data/ from the working folder and writes log.txt there.\n";
 
-bool ParseMs(const char* Text, int& Ms) {
+// A whole number from Lowest to Highest, the whole text.
+bool ParseInt(const char* Text, long Lowest, long Highest, int& Result) {
     char* End = nullptr;
     errno = 0;
     const long Value = std::strtol(Text, &End, 10);
-    if (errno != 0 || End == Text || *End != '\0' || Value <= 0 || Value > INT_MAX) return false;
-    Ms = int(Value);
+    if (errno != 0 || End == Text || *End != '\0' || Value < Lowest || Value > Highest)
+        return false;
+    Result = int(Value);
     return true;
+}
+
+bool ParseMs(const char* Text, int& Ms) {
+    return ParseInt(Text, 1, INT_MAX, Ms);
 }
 
 // Returns -1 to go on, else the exit status.
@@ -51,6 +61,9 @@ int ParseCommandLine(int Argc, char** Argv, TEngineOptions& Options) {
         if (Arg == "--help" || Arg == "-h") {
             std::fputs(USAGE, stdout);
             return 0;
+        } else if (Arg == "--fps" && HasValue &&
+                   ParseInt(Argv[I + 1], 0, MAX_FRAME_CAP_FPS, Options.FrameCapFps)) {
+            ++I;
         } else if (Arg == "--window") {
             Options.Windowed = true;
         } else if (Arg == "--shots" && HasValue) {

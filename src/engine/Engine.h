@@ -8,6 +8,7 @@
 // Windows virtual-key codes; a press of the primary mouse button is reported as VK_MOUSE_LEFT.
 // Texture and font handles are integers chosen by the engine; font 0 always exists.
 
+#include <functional>
 #include <string>
 
 // Virtual-key codes the game uses (letters and digits are their ASCII capitals and digits).
@@ -160,7 +161,12 @@ public:
     // callback once per frame, showing each frame after it returns; returns after Quit (at once
     // when Quit came before Run).
     virtual void Run(int UpdatesPerSecond) = 0;
-    virtual int Time() = 0; // monotonic clock, milliseconds
+    // Monotonic clock, milliseconds. While the update callback runs it reads the time that update
+    // was due: updates lie exactly 1000 / UpdatesPerSecond ms apart on it however late the loop
+    // runs them, so a race reads the same times at any frame rate. While the render callback
+    // runs it reads the frame's time, never earlier than the latest update's, so that
+    // (frame - latest update) / update interval is where the frame lies between two updates.
+    virtual int Time() = 0;
     // Run returns once the current callback has finished.
     virtual void Quit() = 0;
 
@@ -181,6 +187,23 @@ struct TEngineOptions {
     std::string SaveFrameFolder = "frames";
     // Above 0: the engine quits by itself once its clock passes this many ms (unattended runs).
     int QuitAfterMs = 0;
+    // Frames per second at most. The display's vsync paces the loop where the driver offers it;
+    // where it does not (or the swap does not wait), the loop sleeps between frames to this rate.
+    // FRAME_CAP_DISPLAY: the display's refresh rate, or FALLBACK_FRAME_CAP_FPS when it is not
+    // known; 0: no cap (the loop never sleeps); above 0 the loop keeps to it even with vsync.
+    static constexpr int FRAME_CAP_DISPLAY = -1;
+    static constexpr int FALLBACK_FRAME_CAP_FPS = 120;
+    int FrameCapFps = FRAME_CAP_DISPLAY;
+    // A virtual clock for tests of the real loop. When both are set the engine reads ClockMs
+    // (milliseconds, monotonic, any start) instead of SDL's performance counter and calls SleepMs
+    // (which should advance that clock by about the time asked for) instead of sleeping; vsync is
+    // not asked for, so the loop paces itself to the frame cap (FRAME_CAP_DISPLAY as
+    // FALLBACK_FRAME_CAP_FPS) and virtual time passes only through ClockMs and SleepMs. Events
+    // are read from SDL as always, so a test pushes its input with SDL_PushEvent or a virtual
+    // joystick between frames (from the callbacks). With FrameCapFps 0 the loop never sleeps:
+    // ClockMs must then move on by itself.
+    std::function<double()> ClockMs;
+    std::function<void(double Ms)> SleepMs;
 };
 // Takes effect at the next exInit.
 void exSetOptions(const TEngineOptions& Options);

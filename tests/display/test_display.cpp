@@ -11,6 +11,7 @@
 #include "engine/sdl/PressQueue.h"
 #include "engine/sdl/ShaderFile.h"
 
+#include "DisplayEngine.h"
 #include "TestSupport.h"
 
 #include <SDL.h>
@@ -829,6 +830,13 @@ void RestartEngine(const TEngineOptions& Options) {
     Engine = exInit(LogFile.string(), 0);
 }
 
+// The plain window the tests start with.
+TEngineOptions WindowedOptions() {
+    TEngineOptions Options;
+    Options.Windowed = true;
+    return Options;
+}
+
 // Frames go on until this long after the first one.
 constexpr int FRAMES_FOR_MS = 350;
 
@@ -851,7 +859,7 @@ TEST_F(DisplayTest, RestartedEngineSavesFramesAndQuitsByItselfAsItsOptionsSay) {
     Engine->SetCallback(CALLBACK_RENDER, FramesForAWhile);
     Engine->Run(UPDATES_PER_SECOND);
     if (Engine->Time() >= Options.QuitAfterMs) {
-        RestartEngine(TEngineOptions{true});
+        RestartEngine(WindowedOptions());
         GTEST_SKIP() << "the machine is too slow for this test today";
     }
     int Saved = 0;
@@ -868,7 +876,7 @@ TEST_F(DisplayTest, RestartedEngineSavesFramesAndQuitsByItselfAsItsOptionsSay) {
     Engine->Run(UPDATES_PER_SECOND); // nothing quits: the engine does by itself
     EXPECT_GE(Engine->Time(), Options.QuitAfterMs);
 
-    RestartEngine(TEngineOptions{true}); // the plain window again for the tests that follow
+    RestartEngine(WindowedOptions()); // the plain window again for the tests that follow
     ASSERT_NE(Engine, nullptr);
 }
 
@@ -1014,3 +1022,15 @@ TEST(FontRaster, ImageSpansTheLineBoxAndTheAdvance) {
 }
 
 } // namespace
+
+TEngine* SharedDisplayEngine() {
+    return Engine;
+}
+
+void RestartSharedDisplayEngine(const TEngineOptions& Options) {
+    RestartEngine(Options);
+}
+
+TEngineOptions PlainDisplayOptions() {
+    return WindowedOptions();
+}

@@ -7,10 +7,12 @@
 #include "engine/sdl/LeakCheck.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #ifdef MARVOLIN_LEAK_CHECKED
 #include <dlfcn.h>
@@ -62,6 +64,12 @@ void KeepLoadedLibrariesResident() {
         },
         nullptr);
 #endif
+}
+
+std::string FixedOneDecimal(double Value) {
+    char Text[32];
+    std::snprintf(Text, sizeof Text, "%.1f", Value);
+    return Text;
 }
 
 int GLMajorVersion(const char* Version) {
@@ -161,9 +169,12 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
         Options.Windowed = true;
         ApplyWindowMode(false);
     }
-    const bool VSync = SDL_GL_SetSwapInterval(1) == 0;
-    exLog(std::string("vsync: ") + (VSync ? "asked for" : "not available") +
-          "; frames are at least " + std::to_string(MIN_FRAME_MS) + " ms apart");
+    VSync = AskForVSync();
+    const int CapFps = FrameCapFps();
+    exLog(std::string("frames: ") + (HasTestClock() ? "on a test clock, " : "") +
+          (CapFps > 0 ? "at most " + std::to_string(CapFps) + " per second"
+                      : "as many as the display takes") +
+          (Options.FrameCapFps > 0 || !VSync ? "" : " where vsync does not pace them"));
     LogDisplay();
 
     Frame.Bind();
@@ -232,11 +243,53 @@ void TSdlEngine::LogDisplay() {
     exLog(Line);
 }
 
+bool TSdlEngine::AskForVSync() {
+    // On a test clock the display must not pace anything: virtual time passes only in SleepMs.
+    if (HasTestClock()) {
+        SDL_GL_SetSwapInterval(0);
+        exLog("vsync: not asked for on a test clock");
+        return false;
+    }
+    // Adaptive vsync shows a late frame at once (tearing once) rather than a whole refresh later.
+    if (SDL_GL_SetSwapInterval(-1) == 0) {
+        exLog("vsync: adaptive");
+        return true;
+    }
+    if (SDL_GL_SetSwapInterval(1) == 0) {
+        exLog("vsync: on");
+        return true;
+    }
+    exLog("vsync: not available");
+    return false;
+}
+
+int TSdlEngine::FrameCapFps() const {
+    if (Options.FrameCapFps >= 0) return Options.FrameCapFps;
+    SDL_DisplayMode Mode{};
+    const int Display = std::max(0, SDL_GetWindowDisplayIndex(SdlWindow));
+    if (!HasTestClock() && SDL_GetDesktopDisplayMode(Display, &Mode) == 0 && Mode.refresh_rate > 0)
+        return Mode.refresh_rate;
+    return TEngineOptions::FALLBACK_FRAME_CAP_FPS;
+}
+
 // ---- loop --------------------------------------------------------------------------------------
 
-int64_t TSdlEngine::ClockMs() const {
+double TSdlEngine::ClockMs() const {
+    if (HasTestClock()) return Options.ClockMs();
     const uint64_t Ticks = SDL_GetPerformanceCounter() - ClockStart;
-    return int64_t(Ticks / ClockFrequency * 1000 + Ticks % ClockFrequency * 1000 / ClockFrequency);
+    return double(Ticks / ClockFrequency) * 1000.0 +
+           double(Ticks % ClockFrequency) * 1000.0 / double(ClockFrequency);
+}
+
+int TSdlEngine::Time() {
+    return int(std::floor(CallbackClockMs ? *CallbackClockMs : ClockMs()));
+}
+
+void TSdlEngine::SleepMs(double Ms) {
+    if (HasTestClock())
+        Options.SleepMs(Ms);
+    else
+        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(Ms));
 }
 
 void TSdlEngine::SetCallback(int Kind, TProc Proc) {
@@ -256,49 +309,78 @@ void TSdlEngine::Run(int UpdatesPerSecond) {
     }
     InRunLoop = true;
     const double StepMs = 1000.0 / UpdatesPerSecond;
-    double NextUpdateMs = double(ClockMs());
+    // On whole milliseconds, so that at the game's rate every update's time is exact.
+    double NextUpdateMs = std::floor(ClockMs());
+    Pacer.Start(ClockMs(), FrameCapFps(), VSync, Options.FrameCapFps > 0);
+    TIntervalStats Intervals;
+    double FirstFrameMs = 0;
+    std::optional<double> PreviousFrameMs;
     while (!QuitRequested) {
-        const int64_t FrameStartMs = ClockMs();
         HandleEvents();
-        if (Options.QuitAfterMs > 0 && ClockMs() >= Options.QuitAfterMs) {
+        // The frame's time: every update due by then runs before it, none due later.
+        const double FrameMs = ClockMs();
+        if (Options.QuitAfterMs > 0 && FrameMs >= Options.QuitAfterMs) {
             exLog("quitting after " + std::to_string(Options.QuitAfterMs) + " ms as asked");
             QuitRequested = true;
         }
         if (QuitRequested) break;
 
-        const double NowMs = double(ClockMs());
-        if (NowMs - NextUpdateMs > MAX_CATCH_UP_MS) {
-            const long long Dropped = std::llround(std::floor((NowMs - NextUpdateMs) / StepMs));
-            exLog("loop: " + std::to_string(std::llround(NowMs - NextUpdateMs)) + " ms behind; " +
-                  std::to_string(Dropped) + " updates dropped");
-            NextUpdateMs = NowMs;
+        if (FrameMs - NextUpdateMs > MAX_CATCH_UP_MS) {
+            // The grid of update times stays; only the missed ones are skipped.
+            const double Dropped = std::floor((FrameMs - NextUpdateMs) / StepMs);
+            exLog("loop: " + std::to_string(std::llround(FrameMs - NextUpdateMs)) + " ms behind; " +
+                  std::to_string(std::llround(Dropped)) + " updates dropped");
+            NextUpdateMs += Dropped * StepMs;
         }
-        while (NowMs >= NextUpdateMs && !QuitRequested) {
-            RunUpdate();
+        while (NextUpdateMs <= FrameMs && !QuitRequested) {
+            RunUpdate(NextUpdateMs);
             NextUpdateMs += StepMs;
         }
         if (QuitRequested) break;
-        RunFrame();
+        RunFrame(FrameMs);
+        if (PreviousFrameMs)
+            Intervals.Add(FrameMs - *PreviousFrameMs);
+        else
+            FirstFrameMs = FrameMs;
+        PreviousFrameMs = FrameMs;
 
-        const int64_t SpentMs = ClockMs() - FrameStartMs;
-        if (SpentMs < MIN_FRAME_MS) SDL_Delay(Uint32(MIN_FRAME_MS - SpentMs));
+        const double Sleep = Pacer.SleepAfterFrame(ClockMs());
+        if (Pacer.TakeVSyncDistrusted())
+            exLog("vsync: the swap does not wait for the display; the loop keeps frames " +
+                  FixedOneDecimal(Pacer.FrameIntervalMs()) + " ms apart");
+        if (Sleep > 0) SleepMs(Sleep);
     }
+    LogFramePacing(Intervals, PreviousFrameMs.value_or(FirstFrameMs) - FirstFrameMs);
     InRunLoop = false;
     QuitRequested = false; // a later Run runs again
 }
 
-void TSdlEngine::RunUpdate() {
+void TSdlEngine::LogFramePacing(const TIntervalStats& Intervals, double SpanMs) const {
+    if (Intervals.Count() < 1 || SpanMs <= 0) return;
+    exLog("loop: " + std::to_string(Intervals.Count() + 1) + " frames in " +
+          FixedOneDecimal(SpanMs / 1000) + " s, " +
+          FixedOneDecimal(Intervals.Count() * 1000.0 / SpanMs) + " per second; frame interval " +
+          FixedOneDecimal(Intervals.Mean()) + " ms, standard deviation " +
+          FixedOneDecimal(Intervals.Deviation()) + " ms, " + FixedOneDecimal(Intervals.Shortest()) +
+          " to " + FixedOneDecimal(Intervals.Longest()) + " ms");
+}
+
+void TSdlEngine::RunUpdate(double DueMs) {
     InputService.Presses.TakeNext();
     InputService.CurrentWheel = InputService.PendingWheel;
     InputService.PendingWheel = 0;
+    CallbackClockMs = DueMs;
     if (UpdateProc) UpdateProc();
+    CallbackClockMs.reset();
 }
 
-void TSdlEngine::RunFrame() {
+void TSdlEngine::RunFrame(double FrameMs) {
     Frame.Bind();
+    CallbackClockMs = FrameMs;
     if (RenderProc) RenderProc();
-    const int64_t NowMs = ClockMs();
-    RenderService.FrameTimes.push_back(NowMs);
+    CallbackClockMs.reset();
+    const int64_t NowMs = int64_t(std::floor(FrameMs));
+    RenderService.FrameTimes.push_back(FrameMs);
     RenderService.FPS(); // forgets the frames older than a second
     Frame.Present(SdlWindow);
     if (Options.SaveFrameEveryMs > 0 && NowMs >= NextSaveMs) {

@@ -4,6 +4,7 @@
 
 #include "engine/Engine.h"
 #include "engine/sdl/FontFace.h"
+#include "engine/sdl/FramePacer.h"
 #include "engine/sdl/Letterbox.h"
 #include "engine/sdl/OffscreenFrame.h"
 #include "engine/sdl/PressQueue.h"
@@ -15,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,7 +37,7 @@ public:
     // TEngine
     void SetCallback(int Kind, TProc Proc) override;
     void Run(int UpdatesPerSecond) override;
-    int Time() override { return int(ClockMs()); }
+    int Time() override;
     void Quit() override { QuitRequested = true; }
     TSetup* Setup() override { return &SetupService; }
     TWindow* Window() override { return &WindowService; }
@@ -48,9 +50,6 @@ public:
 
     // Longest gap the loop catches up on; after a longer stall the missed updates are dropped.
     static constexpr int MAX_CATCH_UP_MS = 250;
-    // Shortest frame when the display does not pace the loop (no vsync): the loop sleeps instead of
-    // spinning a core.
-    static constexpr int MIN_FRAME_MS = 4;
 
 private:
     struct TSetupService final : TSetup {
@@ -86,7 +85,7 @@ private:
         int FPS() override;
         const TFontAtlas* FontOf(int Font) const;
         TSdlEngine* Owner = nullptr;
-        std::deque<int64_t> FrameTimes; // clock of each frame shown during the last second
+        std::deque<double> FrameTimes; // clock of each frame shown during the last second
     };
     struct TInputService final : TInput {
         void Switch(bool) override {}
@@ -129,19 +128,30 @@ private:
     // A new texture name, bound with rows unpacked byte by byte while Fill gives it its parameters
     // and image (SdlTextures.cpp); the caller's binding and unpack alignment are back afterwards.
     static unsigned NewTexture(const std::function<void()>& Fill);
-    int64_t ClockMs() const;
+    // The clock, ms since the engine started (or the test clock of TEngineOptions as it reads).
+    double ClockMs() const;
+    void SleepMs(double Ms);
+    bool HasTestClock() const { return Options.ClockMs && Options.SleepMs; }
     void HandleEvents();
     void HandleEvent(const SDL_Event& Event);
-    void RunUpdate();
-    void RunFrame();
+    void RunUpdate(double DueMs);
+    void RunFrame(double FrameMs);
     void ApplyWindowMode(bool FullScreen);
     void LogDisplay();
+    // Asks for vsync, adaptive first; whether the driver took either.
+    bool AskForVSync();
+    // The frame cap the options ask for, in frames per second (0: none).
+    int FrameCapFps() const;
+    void LogFramePacing(const TIntervalStats& Intervals, double SpanMs) const;
 
     TEngineOptions Options;
     SDL_Window* SdlWindow = nullptr;
     SDL_GLContext Context = nullptr;
     bool SdlStarted = false;
     uint64_t ClockStart = 0, ClockFrequency = 1;
+    std::optional<double> CallbackClockMs; // what Time() reads while a callback runs
+    bool VSync = false;                    // the driver took the request for vsync
+    TFramePacer Pacer;
     bool QuitRequested = false;
     bool InRunLoop = false; // Run's loop is going: a nested Run is refused
     TProc UpdateProc = nullptr, RenderProc = nullptr;
