@@ -82,6 +82,11 @@ void UpdateProc() {
     // Escape belongs to the console only while it is fully open.
     if (!Console->IsOpen() && Input->LastKey() == VK_ESCAPE) Menu->EscapePressed();
     Console->Update();
+    // After the console's update: the arrows are its own from the update it opens in.
+    if (Console->IsOpen())
+        Input->SetFocus(TInputFocus::CONSOLE);
+    else
+        Input->SetFocus(GameManager->State == STATE_RACING ? TInputFocus::RACE : TInputFocus::MENU);
     if (GameManager->State >= STATE_RACING)
         UpdateRace();
     else

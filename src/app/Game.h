@@ -15,6 +15,8 @@ void FreeAssets();
 // Destroys GameManager, Map, Menu, Camera, Console, ParticleEngine, in this order; each global is
 // null afterwards (objects never created are skipped).
 void DestroyObjects();
+// One update: Escape, the console, the input focus for it (engine/Engine.h TInputFocus), then
+// the race or the menu.
 void UpdateProc();
 // The race's half of UpdateProc, while a race is in front: the race manager, then the camera.
 void UpdateRace();

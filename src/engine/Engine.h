@@ -1,5 +1,5 @@
 #pragma once
-// The engine services as the game sees them: window, main loop and clock, keyboard and mouse,
+// The engine services as the game sees them: window, main loop and clock, keyboard, mouse and pad,
 // textures, fonts and text, shaders. `exInit` starts the SDL2/OpenGL back-end (engine/sdl);
 // `THeadlessEngine` (engine/EngineHeadless.h) is the back-end without a window for tests and the
 // simulator. Game code reaches the services through the globals of app/variables.h.
@@ -99,13 +99,43 @@ public:
     virtual int FPS() = 0; // frames drawn during the last second
 };
 
+// What the player's commands are for, as the game tells the input layer in every update
+// (TInput::SetFocus) before it reads them. Keys held and presses are reported alike under every
+// focus; the focus decides what the arrow keys and a gamepad stand for.
+enum class TInputFocus {
+    MENU,    // the pad's stick and d-pad move the cursor, its A button clicks; nothing drives
+    RACE,    // the arrow keys hold W A S D, the pad W A S D and Space
+    CONSOLE, // the console is open: the arrows are its own, the pad still drives
+};
+
+// The arrow key that also holds a driving key under the focus: Up for W, Left for A, Down for S,
+// Right for D, in a race only; VK_NONE for every other key and focus.
+constexpr int DrivingArrowOf(int Key, TInputFocus Focus) {
+    if (Focus != TInputFocus::RACE) return VK_NONE;
+    switch (Key) {
+    case 'W':
+        return VK_UP;
+    case 'A':
+        return VK_LEFT;
+    case 'S':
+        return VK_DOWN;
+    case 'D':
+        return VK_RIGHT;
+    default:
+        return VK_NONE;
+    }
+}
+
 class TInput {
 public:
     virtual ~TInput() = default;
     virtual void Switch(bool On) = 0; // start-up switch; no effect relied on
     // Whether the key is held now. Letter keys follow physical key positions (W A S D sit under
-    // the same fingers on every layout).
+    // the same fingers on every layout). A driving key (W A S D, Space) is also held while its
+    // arrow (DrivingArrowOf) or a gamepad's control for it is, as the focus allows.
     virtual bool Down(int Key) = 0;
+    // The focus for the coming updates and the input between them; TInputFocus::MENU at start.
+    virtual void SetFocus(TInputFocus Focus) = 0;
     // The key or mouse button pressed for this update, VK_NONE if none. Every press is reported in
     // exactly one update, in order; presses between two updates queue up.
     virtual int LastKey() = 0;

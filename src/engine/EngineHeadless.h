@@ -91,7 +91,10 @@ private:
     };
     struct TInputService final : TInput {
         void Switch(bool) override {}
-        bool Down(int Key) override { return Held.count(Key) != 0; }
+        bool Down(int Key) override {
+            return Held.count(Key) != 0 || Held.count(DrivingArrowOf(Key, Focus)) != 0;
+        }
+        void SetFocus(TInputFocus NewFocus) override { Focus = NewFocus; }
         int LastKey() override { return CurrentKey; }
         int LastChar() override { return CurrentChar; }
         int Wheel() override { return CurrentWheel; }
@@ -103,6 +106,7 @@ private:
         std::deque<std::pair<int, int>> Presses; // key, character
         int CurrentKey = VK_NONE, CurrentChar = 0, CurrentWheel = 0, PendingWheel = 0;
         int MouseX = 0, MouseY = 0;
+        TInputFocus Focus = TInputFocus::MENU;
     };
     struct TTextureService final : TTextures {
         int Load(const std::string& FileName, int, int, int) override;

@@ -176,6 +176,29 @@ TEST_F(UpdateCallback, EscapeDoesNothingOverTheResult) {
     EXPECT_EQ(Menu->Page, PAGE_RACE);
 }
 
+// The player's car after a race's first 20 updates with these keys held.
+TEST_F(UpdateCallback, ArrowKeysDriveLikeWasdInARaceButNotWhileTheConsoleIsOpen) {
+    auto Drive = [this](std::initializer_list<int> Keys, bool ConsoleOpen) {
+        StartRace("map1");
+        if (ConsoleOpen) Console->State = csOpen;
+        for (const int Key : Keys)
+            E.SetKeyDown(Key, true);
+        Ticks(20);
+        E.ReleaseAllKeys();
+        return Race().Cars[0]->Pos;
+    };
+    const TVec3 Standing = Drive({}, false);
+    const TVec3 ByLetters = Drive({'W', 'A'}, false);
+    const TVec3 ByArrows = Drive({VK_UP, VK_LEFT}, false);
+    EXPECT_NE(ByLetters.x, Standing.x);
+    EXPECT_EQ(ByArrows.x, ByLetters.x);
+    EXPECT_EQ(ByArrows.y, ByLetters.y);
+    EXPECT_EQ(Drive({VK_DOWN, VK_RIGHT}, false).y, Drive({'S', 'D'}, false).y);
+    const TVec3 UnderTheConsole = Drive({VK_UP, VK_LEFT}, true);
+    EXPECT_EQ(UnderTheConsole.x, Standing.x) << "the open console keeps the arrows";
+    EXPECT_EQ(UnderTheConsole.y, Standing.y);
+}
+
 // --- The render callback -----------------------------------------------------------------------
 
 using RenderCallback = TGameRig;

@@ -108,6 +108,9 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
         return false;
     }
     SdlStarted = true;
+    // Pads are welcome, not needed: without SDL's controller support the keyboard still drives.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        exLog(std::string("gamepad: none can be used: ") + SDL_GetError());
     ClockFrequency = std::max<uint64_t>(1, SDL_GetPerformanceFrequency());
     ClockStart = SDL_GetPerformanceCounter();
 
@@ -176,7 +179,7 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
                       : "as many as the display takes") +
           (Options.FrameCapFps > 0 || !VSync ? "" : " where vsync does not pace them"));
     LogDisplay();
-
+    InputService.Pad.OpenFirst();
     Frame.Bind();
     glViewport(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
     // The engine's blending is alpha blending: the game only switches GL_BLEND on (for its cursor
@@ -208,8 +211,10 @@ TSdlEngine::~TSdlEngine() {
         SDL_GL_DeleteContext(Context);
     }
     if (SdlWindow) SDL_DestroyWindow(SdlWindow);
+    InputService.Pad.Close();
     if (SdlStarted) {
         SDL_StopTextInput();
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         SDL_Quit();
     }
@@ -324,6 +329,8 @@ void TSdlEngine::Run(int UpdatesPerSecond) {
             QuitRequested = true;
         }
         if (QuitRequested) break;
+        if (PreviousFrameMs)
+            InputService.MoveCursorByPad(std::min(FrameMs - *PreviousFrameMs, MAX_CURSOR_STEP_MS));
 
         if (FrameMs - NextUpdateMs > MAX_CATCH_UP_MS) {
             // The grid of update times stays; only the missed ones are skipped.
@@ -405,6 +412,7 @@ void TSdlEngine::HandleEvents() {
     SDL_Event Event;
     while (SDL_PollEvent(&Event))
         HandleEvent(Event);
+    InputService.PadNow = InputService.Pad.Read();
 }
 
 void TSdlEngine::HandleEvent(const SDL_Event& Event) {
@@ -446,6 +454,16 @@ void TSdlEngine::HandleEvent(const SDL_Event& Event) {
     case SDL_MOUSEBUTTONUP:
         if (Event.button.button == SDL_BUTTON_LEFT) In.MouseHeld = false;
         break;
+    case SDL_MOUSEMOTION:
+        In.PadHoldsCursor = false;
+        break;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+        In.Pad.HandleDeviceEvent(Event);
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+        if (In.Pad.Owns(Event.cbutton.which)) In.PadPressed(Event.cbutton.button);
+        break;
     case SDL_MOUSEWHEEL: {
         int Steps = Event.wheel.y;
         if (Event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) Steps = -Steps;
@@ -458,14 +476,54 @@ void TSdlEngine::HandleEvent(const SDL_Event& Event) {
     }
 }
 
-bool TSdlEngine::TInputService::Down(int Key) {
-    if (Key == VK_MOUSE_LEFT) return MouseHeld;
+bool TSdlEngine::TInputService::KeyHeld(int Key) const {
+    if (Key == VK_NONE) return false;
     for (int Scancode : HeldScancodes)
         if (VirtualKeyOfScancode(SDL_Scancode(Scancode)) == Key) return true;
     return false;
 }
 
+bool TSdlEngine::TInputService::Down(int Key) {
+    if (Key == VK_MOUSE_LEFT)
+        return MouseHeld || (Focus == TInputFocus::MENU && PadNow.Buttons[SDL_CONTROLLER_BUTTON_A]);
+    if (KeyHeld(Key) || KeyHeld(DrivingArrowOf(Key, Focus))) return true;
+    return Focus != TInputFocus::MENU && PadHoldsKey(PadNow, Key);
+}
+
+void TSdlEngine::TInputService::PadPressed(int Button) {
+    if (Button == SDL_CONTROLLER_BUTTON_START) {
+        Presses.Push(VK_ESCAPE, ControlCharOfKey(VK_ESCAPE));
+        Presses.EndTextOfLatest();
+    } else if (Button == SDL_CONTROLLER_BUTTON_A && Focus == TInputFocus::MENU) {
+        Presses.Push(VK_MOUSE_LEFT, 0);
+        Presses.EndTextOfLatest();
+    }
+}
+
+void TSdlEngine::TInputService::MoveCursorByPad(double ElapsedMs) {
+    if (Focus != TInputFocus::MENU) return;
+    double SpeedX = 0, SpeedY = 0;
+    PadCursorVelocity(PadNow, SpeedX, SpeedY);
+    if (SpeedX == 0 && SpeedY == 0) return;
+    if (!PadHoldsCursor) { // the pad takes the cursor over from where the mouse left it
+        int X = 0, Y = 0;
+        CursorPos(X, Y);
+        PadCursorX = X;
+        PadCursorY = Y;
+        PadHoldsCursor = true;
+    }
+    PadCursorX =
+        std::clamp(PadCursorX + SpeedX * ElapsedMs / 1000, 0.0, double(GAME_SCREEN_WIDTH - 1));
+    PadCursorY =
+        std::clamp(PadCursorY + SpeedY * ElapsedMs / 1000, 0.0, double(GAME_SCREEN_HEIGHT - 1));
+}
+
 void TSdlEngine::TInputService::CursorPos(int& X, int& Y) {
+    if (PadHoldsCursor) {
+        X = int(PadCursorX);
+        Y = int(PadCursorY);
+        return;
+    }
     int MouseX = 0, MouseY = 0, W = 0, H = 0;
     SDL_GetMouseState(&MouseX, &MouseY);
     SDL_GetWindowSize(Owner->SdlWindow, &W, &H);

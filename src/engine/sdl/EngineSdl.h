@@ -1,10 +1,12 @@
 #pragma once
 // The engine over SDL2 and OpenGL: one window with a compatibility-profile context, the game's
-// 1024 x 768 frame drawn offscreen and shown scaled to fit, a fixed-step loop on a monotonic clock.
+// 1024 x 768 frame drawn offscreen and shown scaled to fit (letterboxed, full screen or in a window
+// of any size), a fixed-step loop on a monotonic clock, keyboard, mouse and one gamepad.
 
 #include "engine/Engine.h"
 #include "engine/sdl/FontFace.h"
 #include "engine/sdl/FramePacer.h"
+#include "engine/sdl/Gamepad.h"
 #include "engine/sdl/Letterbox.h"
 #include "engine/sdl/OffscreenFrame.h"
 #include "engine/sdl/PressQueue.h"
@@ -50,6 +52,8 @@ public:
 
     // Longest gap the loop catches up on; after a longer stall the missed updates are dropped.
     static constexpr int MAX_CATCH_UP_MS = 250;
+    // Longest step the pad's cursor takes between two frames (after a stall it does not jump).
+    static constexpr double MAX_CURSOR_STEP_MS = 100;
 
 private:
     struct TSetupService final : TSetup {
@@ -90,16 +94,29 @@ private:
     struct TInputService final : TInput {
         void Switch(bool) override {}
         bool Down(int Key) override;
+        void SetFocus(TInputFocus NewFocus) override { Focus = NewFocus; }
         int LastKey() override { return Presses.Key(); }
         int LastChar() override { return Presses.Char(); }
         int Wheel() override { return CurrentWheel; }
         void CursorPos(int& X, int& Y) override;
         void ReleaseAll();
+        bool KeyHeld(int Key) const;
+        // A press of a button of the pad that drives: Start is Escape, A in the menu a click.
+        void PadPressed(int Button);
+        // Moves the cursor as the pad's stick and d-pad say, in the menu, for ElapsedMs.
+        void MoveCursorByPad(double ElapsedMs);
         TSdlEngine* Owner = nullptr;
         std::set<int> HeldScancodes;
         bool MouseHeld = false;
         TPressQueue Presses;
         int PendingWheel = 0, CurrentWheel = 0;
+        TInputFocus Focus = TInputFocus::MENU;
+        TGamepad Pad;
+        // The pad as the latest events left it: like the keys, it changes between frames only.
+        TPadState PadNow;
+        // Where the pad has put the cursor, game pixels; it holds the cursor until the mouse moves.
+        bool PadHoldsCursor = false;
+        double PadCursorX = 0, PadCursorY = 0;
     };
     struct TTextureService final : TTextures {
         int Load(const std::string& FileName, int, int, int) override;
