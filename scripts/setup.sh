@@ -14,6 +14,7 @@ PACKAGES=(
     fonts-liberation2 fonts-dejavu-core       # "Arial" (Liberation Sans) and a fallback
     libgtest-dev libbenchmark-dev             # GoogleTest, Google Benchmark
     xvfb xauth                                # a virtual X display for tests without a screen
+    xdotool                                   # real key presses for the window tests under Xvfb
 )
 
 missing=()

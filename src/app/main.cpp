@@ -26,7 +26,7 @@ constexpr int EXIT_START_FAILED = 1;
 
 const char* const USAGE =
     "usage: marvolin [--window] [--fps N] [--shots DIR] [--shot-every MS] [--quit-after MS]\n"
-    "                [--help]\n"
+    "                [--version] [--help]\n"
     "  --window          a 1024 x 768 window instead of the full screen\n"
     "  --fps N           at most N frames per second (0: no cap); by default the display's\n"
     "                    refresh rate where vsync does not pace the frames\n"
@@ -34,8 +34,10 @@ const char* const USAGE =
     "                    (or every --shot-every MS)\n"
     "  --shot-every MS   how often --shots saves a picture, in milliseconds of engine time\n"
     "  --quit-after MS   end the game by itself after MS milliseconds of engine time\n"
+    "  --version         the game's version\n"
     "  --help            this text\n"
-    "The game reads data/ from the working folder and writes log.txt there.\n";
+    "The game reads data/ from the working folder and writes log.txt there.\n"
+    "Alt+Enter or F11 switches between full screen and a window; F12 saves a screenshot.\n";
 
 // A whole number from Lowest to Highest, the whole text.
 bool ParseInt(const char* Text, long Lowest, long Highest, int& Result) {
@@ -60,6 +62,9 @@ int ParseCommandLine(int Argc, char** Argv, TEngineOptions& Options) {
         const bool HasValue = I + 1 < Argc;
         if (Arg == "--help" || Arg == "-h") {
             std::fputs(USAGE, stdout);
+            return 0;
+        } else if (Arg == "--version") {
+            std::puts("marvolin " MARVOLIN_VERSION);
             return 0;
         } else if (Arg == "--fps" && HasValue &&
                    ParseInt(Argv[I + 1], 0, MAX_FRAME_CAP_FPS, Options.FrameCapFps)) {

@@ -28,6 +28,7 @@ constexpr int VK_UP = 0x26;
 constexpr int VK_RIGHT = 0x27;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_DELETE = 0x2E;
+constexpr int VK_F12 = 0x7B;   // saves a screenshot
 constexpr int VK_OEM_3 = 0xC0; // the key left of 1: opens the console
 constexpr int VK_MOUSE_LEFT = 257;
 
@@ -97,6 +98,9 @@ public:
     // Exactly the advance TextOut uses for Text, in pixels.
     virtual int TextWidth(int Font, const std::string& Text) = 0;
     virtual int FPS() = 0; // frames drawn during the last second
+    // Writes the game's 1024 x 768 picture (the last frame shown, or what the render callback has
+    // drawn so far) to a PNG file; false when it cannot.
+    virtual bool SaveFrame(const std::string& PngFile) = 0;
 };
 
 // What the player's commands are for, as the game tells the input layer in every update

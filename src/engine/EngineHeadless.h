@@ -54,8 +54,9 @@ public:
     };
     // Every texture handed out, indexed by handle - 1 (nothing is read from disk).
     std::vector<TTextureRecord> TextureLog;
-    std::vector<std::string> FontLog;   // family of each font made, by handle - 1
-    std::vector<std::string> ShaderLog; // file of each shader load asked for
+    std::vector<std::string> FontLog;     // family of each font made, by handle - 1
+    std::vector<std::string> ShaderLog;   // file of each shader load asked for
+    std::vector<std::string> SavedFrames; // file of each frame saved (nothing is written)
 
     // Fixed width of one character in the headless fonts, pixels.
     static constexpr int CHAR_WIDTH_PX = 8;
@@ -86,6 +87,10 @@ private:
         void TextOut(int Font, const std::string& Text, float X, float Y) override;
         int TextWidth(int Font, const std::string& Text) override;
         int FPS() override;
+        bool SaveFrame(const std::string& PngFile) override {
+            Owner->SavedFrames.push_back(PngFile);
+            return true;
+        }
         THeadlessEngine* Owner = nullptr;
         std::deque<int> FrameTimes; // virtual times of the frames of the last second
     };

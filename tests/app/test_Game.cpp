@@ -199,6 +199,32 @@ TEST_F(UpdateCallback, ArrowKeysDriveLikeWasdInARaceButNotWhileTheConsoleIsOpen)
     EXPECT_EQ(UnderTheConsole.y, Standing.y);
 }
 
+TEST_F(UpdateCallback, F12SavesAScreenshotIntoItsFolderAndSaysWhereInTheConsole) {
+    Press(VK_F12);
+    ASSERT_EQ(E.SavedFrames.size(), 1u);
+    const std::filesystem::path File = E.SavedFrames[0];
+    EXPECT_EQ(File.parent_path(), ScreenshotFolder());
+    EXPECT_TRUE(std::filesystem::is_directory(ScreenshotFolder())) << "made for it";
+    EXPECT_EQ(File.filename().string().size(), ScreenshotName(0).size());
+    EXPECT_EQ(Utf8From1251(Console->Lines[0]), "Снимок экрана: " + File.string());
+}
+
+TEST(Screenshots, AreNamedByTheLocalTimeToTheSecond) {
+    const char* Zone = std::getenv("TZ");
+    const std::string Saved = Zone ? Zone : "";
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(ScreenshotName(1700000000), "marvolin-20231114-221320.png");
+    setenv("TZ", "EST5", 1);
+    tzset();
+    EXPECT_EQ(ScreenshotName(1700000000), "marvolin-20231114-171320.png");
+    if (Zone)
+        setenv("TZ", Saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
 // --- The render callback -----------------------------------------------------------------------
 
 using RenderCallback = TGameRig;

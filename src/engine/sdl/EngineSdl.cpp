@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -66,6 +67,55 @@ void KeepLoadedLibrariesResident() {
 #endif
 }
 
+bool EnvironmentSet(const char* Name) {
+    const char* Value = std::getenv(Name);
+    return Value && *Value;
+}
+
+bool NoDisplayServerNamed() {
+    return !EnvironmentSet("DISPLAY") && !EnvironmentSet("WAYLAND_DISPLAY");
+}
+
+// Why no display opened, for a player who reads only the one line on stderr.
+std::string NoDisplayReason(const std::string& SdlError) {
+    if (NoDisplayServerNamed())
+        return "neither DISPLAY nor WAYLAND_DISPLAY is set (SDL: " + SdlError + ")";
+    return SdlError;
+}
+
+// Video drivers that show nothing: SDL falls back to its offscreen one when no display opens,
+// and a game nobody can see would run on. The engine takes them only when SDL_VIDEODRIVER names
+// them (as the display tests do).
+bool ShowsNothing(const char* Driver) {
+    const std::string Name = Driver ? Driver : "";
+    return Name == "offscreen" || Name == "dummy";
+}
+
+bool VideoDriverAskedFor(const char* Driver) {
+    const char* Asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return Asked && Driver && std::string(Asked).find(Driver) != std::string::npos;
+}
+
+// Opens SDL's video. With no display server named and no driver asked for, only the console's
+// own display (kmsdrm) could show the game: SDL is not let try Wayland's default socket (where
+// libwayland prints a complaint of its own) or fall back to a driver that shows nothing.
+bool StartVideo(std::string& Error) {
+    if (NoDisplayServerNamed() && !SDL_GetHint(SDL_HINT_VIDEODRIVER))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "kmsdrm");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        Error = NoDisplayReason(SDL_GetError());
+        return false;
+    }
+    const char* Driver = SDL_GetCurrentVideoDriver();
+    if (ShowsNothing(Driver) && !VideoDriverAskedFor(Driver)) {
+        Error = NoDisplayReason(std::string("none opened (SDL offered only its \"") + Driver +
+                                "\" driver, which shows nothing)");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return true;
+}
+
 std::string FixedOneDecimal(double Value) {
     char Text[32];
     std::snprintf(Text, sizeof Text, "%.1f", Value);
@@ -103,11 +153,12 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
     exLog(std::string(ENGINE_VERSION) + ", SDL " + std::to_string(Linked.major) + "." +
           std::to_string(Linked.minor) + "." + std::to_string(Linked.patch));
 
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        exLog(std::string("error: no video: ") + SDL_GetError());
+    SdlStarted = true; // SDL_Quit is due even when no subsystem starts
+    std::string NoVideo;
+    if (!StartVideo(NoVideo)) {
+        exLog("error: cannot open a display: " + NoVideo);
         return false;
     }
-    SdlStarted = true;
     // Pads are welcome, not needed: without SDL's controller support the keyboard still drives.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
         exLog(std::string("gamepad: none can be used: ") + SDL_GetError());
@@ -122,16 +173,18 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
 
-    Uint32 Flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
-    Flags |= Options.Windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    // Resizable in full screen too, so that the window it turns into (Alt+Enter, F11) is.
+    Uint32 Flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
+    if (!Options.Windowed) Flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     SdlWindow = CreateWindow(Flags);
     if (!SdlWindow) {
-        exLog(std::string("error: no window: ") + SDL_GetError());
+        exLog("error: cannot open a window on the display: " + NoDisplayReason(SDL_GetError()));
         return false;
     }
     Context = SDL_GL_CreateContext(SdlWindow);
     if (!Context) { // perhaps the sizes asked for: try what the driver offers by default
-        exLog(std::string("warning: no OpenGL context as asked (") + SDL_GetError() +
+        // Not on stderr: a failure that follows says it in one line.
+        exLog(std::string("OpenGL: no context as asked (") + SDL_GetError() +
               "); trying the driver's default");
         SDL_DestroyWindow(SdlWindow);
         SDL_GL_ResetAttributes();
@@ -140,7 +193,7 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
         Context = SdlWindow ? SDL_GL_CreateContext(SdlWindow) : nullptr;
     }
     if (!Context) {
-        exLog(std::string("error: no OpenGL context: ") + SDL_GetError());
+        exLog(std::string("error: cannot open OpenGL on the display: ") + SDL_GetError());
         return false;
     }
     SDL_GL_MakeCurrent(SdlWindow, Context);
@@ -426,6 +479,10 @@ void TSdlEngine::HandleEvent(const SDL_Event& Event) {
         if (Event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) In.ReleaseAll();
         break;
     case SDL_KEYDOWN: {
+        if (HandleWindowKey(Event.key)) {
+            In.Presses.EndTextOfLatest();
+            break;
+        }
         const SDL_Scancode Scancode = Event.key.keysym.scancode;
         const int Key = VirtualKeyOfScancode(Scancode);
         if (Key == VK_NONE || (Event.key.repeat && !KeyAutoRepeats(Key))) {
@@ -474,6 +531,14 @@ void TSdlEngine::HandleEvent(const SDL_Event& Event) {
     default:
         break;
     }
+}
+
+bool TSdlEngine::HandleWindowKey(const SDL_KeyboardEvent& Key) {
+    const SDL_Scancode Scancode = Key.keysym.scancode;
+    const bool Enter = Scancode == SDL_SCANCODE_RETURN || Scancode == SDL_SCANCODE_KP_ENTER;
+    if (Scancode != SDL_SCANCODE_F11 && !(Enter && (Key.keysym.mod & KMOD_ALT))) return false;
+    if (!Key.repeat) ToggleFullScreen();
+    return true;
 }
 
 bool TSdlEngine::TInputService::KeyHeld(int Key) const {
@@ -554,6 +619,15 @@ void TSdlEngine::ApplyWindowMode(bool FullScreen) {
         SDL_SetWindowSize(SdlWindow, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
         SDL_SetWindowPosition(SdlWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
+}
+
+void TSdlEngine::ToggleFullScreen() {
+    if (!Frame.Exists()) {
+        exLog("display: no full screen without the offscreen frame");
+        return;
+    }
+    ApplyWindowMode((SDL_GetWindowFlags(SdlWindow) & SDL_WINDOW_FULLSCREEN) == 0);
+    LogDisplay();
 }
 
 void TSdlEngine::TWindowService::SetMode(bool FullScreen, int Width, int Height, int ColourBits,

@@ -87,6 +87,7 @@ private:
         void TextOut(int Font, const std::string& Text, float X, float Y) override;
         int TextWidth(int Font, const std::string& Text) override;
         int FPS() override;
+        bool SaveFrame(const std::string& PngFile) override { return Owner->SaveFrame(PngFile); }
         const TFontAtlas* FontOf(int Font) const;
         TSdlEngine* Owner = nullptr;
         std::deque<double> FrameTimes; // clock of each frame shown during the last second
@@ -151,9 +152,12 @@ private:
     bool HasTestClock() const { return Options.ClockMs && Options.SleepMs; }
     void HandleEvents();
     void HandleEvent(const SDL_Event& Event);
+    // Whether a key press is the engine's own (full screen or a window), handled here.
+    bool HandleWindowKey(const SDL_KeyboardEvent& Key);
     void RunUpdate(double DueMs);
     void RunFrame(double FrameMs);
     void ApplyWindowMode(bool FullScreen);
+    void ToggleFullScreen();
     void LogDisplay();
     // Asks for vsync, adaptive first; whether the driver took either.
     bool AskForVSync();
