@@ -42,6 +42,7 @@ private:
         int LastChar() override { return Real->LastChar(); }
         int Wheel() override { return Real->Wheel(); }
         void CursorPos(int& X, int& Y) override { Real->CursorPos(X, Y); }
+        void SetFocus(TInputFocus Focus) override { Real->SetFocus(Focus); }
         TInput* Real = nullptr;
         uint8_t Keys = 0;
         bool Driving = true; // the replay's keys answer for the driving keys

@@ -23,33 +23,44 @@ namespace {
 constexpr int SCREEN_COLOUR_BITS = 32;
 constexpr int SCREEN_REFRESH_HZ = 75;
 constexpr int DEFAULT_SHOT_EVERY_MS = 1000;
+constexpr int MAX_FRAME_CAP_FPS = 1000;
 
 constexpr int EXIT_USAGE = 1;
 constexpr int EXIT_START_FAILED = 1;
 
 const char* const USAGE =
-    "usage: marvolin [--window] [--mute] [--shots DIR] [--shot-every MS] [--quit-after MS]\n"
-    "                [--record FILE | --replay FILE] [--help]\n"
+    "usage: marvolin [--window] [--mute] [--fps N] [--shots DIR] [--shot-every MS]\n"
+    "                [--quit-after MS] [--record FILE | --replay FILE] [--version] [--help]\n"
     "  --window          a 1024 x 768 window instead of the full screen\n"
     "  --mute            start with the sound off (the console's Sound 1 turns it on)\n"
+    "  --fps N           at most N frames per second (0: no cap); by default the display's\n"
+    "                    refresh rate where vsync does not pace the frames\n"
     "  --shots DIR       save the picture as DIR/frame_<engine ms>.png every second of play\n"
     "                    (or every --shot-every MS)\n"
     "  --shot-every MS   how often --shots saves a picture, in milliseconds of engine time\n"
     "  --quit-after MS   end the game by itself after MS milliseconds of engine time\n"
     "  --record FILE     record the first race driven into the replay FILE\n"
     "  --replay FILE     play the race recorded in FILE (the keys then drive nothing)\n"
+    "  --version         the game's version\n"
     "  --help            this text\n"
     "The game reads data/ from the working folder, else the data installed beside it\n"
     "(../share/marvolin/data), and writes log.txt into the working folder, else into\n"
-    "$XDG_STATE_HOME/marvolin (~/.local/state/marvolin).\n";
+    "$XDG_STATE_HOME/marvolin (~/.local/state/marvolin).\n"
+    "Alt+Enter or F11 switches between full screen and a window; F12 saves a screenshot.\n";
 
-bool ParseMs(const char* Text, int& Ms) {
+// A whole number from Lowest to Highest, the whole text.
+bool ParseInt(const char* Text, long Lowest, long Highest, int& Result) {
     char* End = nullptr;
     errno = 0;
     const long Value = std::strtol(Text, &End, 10);
-    if (errno != 0 || End == Text || *End != '\0' || Value <= 0 || Value > INT_MAX) return false;
-    Ms = int(Value);
+    if (errno != 0 || End == Text || *End != '\0' || Value < Lowest || Value > Highest)
+        return false;
+    Result = int(Value);
     return true;
+}
+
+bool ParseMs(const char* Text, int& Ms) {
+    return ParseInt(Text, 1, INT_MAX, Ms);
 }
 
 // What the game itself takes from the command line.
@@ -67,6 +78,12 @@ int ParseCommandLine(int Argc, char** Argv, TEngineOptions& Options, TGameOption
         if (Arg == "--help" || Arg == "-h") {
             std::fputs(USAGE, stdout);
             return 0;
+        } else if (Arg == "--version") {
+            std::puts("marvolin " MARVOLIN_VERSION);
+            return 0;
+        } else if (Arg == "--fps" && HasValue &&
+                   ParseInt(Argv[I + 1], 0, MAX_FRAME_CAP_FPS, Options.FrameCapFps)) {
+            ++I;
         } else if (Arg == "--window") {
             Options.Windowed = true;
         } else if (Arg == "--mute") {

@@ -1,5 +1,5 @@
 #pragma once
-// The engine services as the game sees them: window, main loop and clock, keyboard and mouse,
+// The engine services as the game sees them: window, main loop and clock, keyboard, mouse and pad,
 // textures, fonts and text, shaders, sound. `exInit` starts the SDL2/OpenGL back-end (engine/sdl);
 // `THeadlessEngine` (engine/EngineHeadless.h) is the back-end without a window for tests and the
 // simulator. Game code reaches the services through the globals of app/variables.h.
@@ -8,6 +8,7 @@
 // Windows virtual-key codes; a press of the primary mouse button is reported as VK_MOUSE_LEFT.
 // Texture and font handles are integers chosen by the engine; font 0 always exists.
 
+#include <functional>
 #include <string>
 
 // Virtual-key codes the game uses (letters and digits are their ASCII capitals and digits).
@@ -27,6 +28,7 @@ constexpr int VK_UP = 0x26;
 constexpr int VK_RIGHT = 0x27;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_DELETE = 0x2E;
+constexpr int VK_F12 = 0x7B;   // saves a screenshot
 constexpr int VK_OEM_3 = 0xC0; // the key left of 1: opens the console
 constexpr int VK_MOUSE_LEFT = 257;
 
@@ -96,15 +98,48 @@ public:
     // Exactly the advance TextOut uses for Text, in pixels.
     virtual int TextWidth(int Font, const std::string& Text) = 0;
     virtual int FPS() = 0; // frames drawn during the last second
+    // Writes the game's 1024 x 768 picture (the last frame shown, or what the render callback has
+    // drawn so far) to a PNG file; false when it cannot.
+    virtual bool SaveFrame(const std::string& PngFile) = 0;
 };
+
+// What the player's commands are for, as the game tells the input layer in every update
+// (TInput::SetFocus) before it reads them. Keys held and presses are reported alike under every
+// focus; the focus decides what the arrow keys and a gamepad stand for.
+enum class TInputFocus {
+    MENU,    // the pad's stick and d-pad move the cursor, its A button clicks; nothing drives
+    RACE,    // the arrow keys hold W A S D, the pad W A S D and Space
+    CONSOLE, // the console is open: the arrows are its own, the pad still drives
+};
+
+// The arrow key that also holds a driving key under the focus: Up for W, Left for A, Down for S,
+// Right for D, in a race only; VK_NONE for every other key and focus.
+constexpr int DrivingArrowOf(int Key, TInputFocus Focus) {
+    if (Focus != TInputFocus::RACE) return VK_NONE;
+    switch (Key) {
+    case 'W':
+        return VK_UP;
+    case 'A':
+        return VK_LEFT;
+    case 'S':
+        return VK_DOWN;
+    case 'D':
+        return VK_RIGHT;
+    default:
+        return VK_NONE;
+    }
+}
 
 class TInput {
 public:
     virtual ~TInput() = default;
     virtual void Switch(bool On) = 0; // start-up switch; no effect relied on
     // Whether the key is held now. Letter keys follow physical key positions (W A S D sit under
-    // the same fingers on every layout).
+    // the same fingers on every layout). A driving key (W A S D, Space) is also held while its
+    // arrow (DrivingArrowOf) or a gamepad's control for it is, as the focus allows.
     virtual bool Down(int Key) = 0;
+    // The focus for the coming updates and the input between them; TInputFocus::MENU at start.
+    virtual void SetFocus(TInputFocus Focus) = 0;
     // The key or mouse button pressed for this update, VK_NONE if none. Every press is reported in
     // exactly one update, in order; presses between two updates queue up.
     virtual int LastKey() = 0;
@@ -199,7 +234,12 @@ public:
     // callback once per frame, showing each frame after it returns; returns after Quit (at once
     // when Quit came before Run).
     virtual void Run(int UpdatesPerSecond) = 0;
-    virtual int Time() = 0; // monotonic clock, milliseconds
+    // Monotonic clock, milliseconds. While the update callback runs it reads the time that update
+    // was due: updates lie exactly 1000 / UpdatesPerSecond ms apart on it however late the loop
+    // runs them, so a race reads the same times at any frame rate. While the render callback
+    // runs it reads the frame's time, never earlier than the latest update's, so that
+    // (frame - latest update) / update interval is where the frame lies between two updates.
+    virtual int Time() = 0;
     // Run returns once the current callback has finished.
     virtual void Quit() = 0;
 
@@ -223,6 +263,23 @@ struct TEngineOptions {
     int QuitAfterMs = 0;
     // False: no audio device is opened, and the sound service stays silent (pictures, tools).
     bool AudioOutput = true;
+    // Frames per second at most. The display's vsync paces the loop where the driver offers it;
+    // where it does not (or the swap does not wait), the loop sleeps between frames to this rate.
+    // FRAME_CAP_DISPLAY: the display's refresh rate, or FALLBACK_FRAME_CAP_FPS when it is not
+    // known; 0: no cap (the loop never sleeps); above 0 the loop keeps to it even with vsync.
+    static constexpr int FRAME_CAP_DISPLAY = -1;
+    static constexpr int FALLBACK_FRAME_CAP_FPS = 120;
+    int FrameCapFps = FRAME_CAP_DISPLAY;
+    // A virtual clock for tests of the real loop. When both are set the engine reads ClockMs
+    // (milliseconds, monotonic, any start) instead of SDL's performance counter and calls SleepMs
+    // (which should advance that clock by about the time asked for) instead of sleeping; vsync is
+    // not asked for, so the loop paces itself to the frame cap (FRAME_CAP_DISPLAY as
+    // FALLBACK_FRAME_CAP_FPS) and virtual time passes only through ClockMs and SleepMs. Events
+    // are read from SDL as always, so a test pushes its input with SDL_PushEvent or a virtual
+    // joystick between frames (from the callbacks). With FrameCapFps 0 the loop never sleeps:
+    // ClockMs must then move on by itself.
+    std::function<double()> ClockMs;
+    std::function<void(double Ms)> SleepMs;
 };
 // Takes effect at the next exInit.
 void exSetOptions(const TEngineOptions& Options);

@@ -55,8 +55,9 @@ public:
     };
     // Every texture handed out, indexed by handle - 1 (nothing is read from disk).
     std::vector<TTextureRecord> TextureLog;
-    std::vector<std::string> FontLog;   // family of each font made, by handle - 1
-    std::vector<std::string> ShaderLog; // file of each shader load asked for
+    std::vector<std::string> FontLog;     // family of each font made, by handle - 1
+    std::vector<std::string> ShaderLog;   // file of each shader load asked for
+    std::vector<std::string> SavedFrames; // file of each frame saved (nothing is written)
 
     struct TVoiceRecord {
         int Time = 0;     // the clock when the voice started, ms
@@ -101,12 +102,19 @@ private:
         void TextOut(int Font, const std::string& Text, float X, float Y) override;
         int TextWidth(int Font, const std::string& Text) override;
         int FPS() override;
+        bool SaveFrame(const std::string& PngFile) override {
+            Owner->SavedFrames.push_back(PngFile);
+            return true;
+        }
         THeadlessEngine* Owner = nullptr;
         std::deque<int> FrameTimes; // virtual times of the frames of the last second
     };
     struct TInputService final : TInput {
         void Switch(bool) override {}
-        bool Down(int Key) override { return Held.count(Key) != 0; }
+        bool Down(int Key) override {
+            return Held.count(Key) != 0 || Held.count(DrivingArrowOf(Key, Focus)) != 0;
+        }
+        void SetFocus(TInputFocus NewFocus) override { Focus = NewFocus; }
         int LastKey() override { return CurrentKey; }
         int LastChar() override { return CurrentChar; }
         int Wheel() override { return CurrentWheel; }
@@ -118,6 +126,7 @@ private:
         std::deque<std::pair<int, int>> Presses; // key, character
         int CurrentKey = VK_NONE, CurrentChar = 0, CurrentWheel = 0, PendingWheel = 0;
         int MouseX = 0, MouseY = 0;
+        TInputFocus Focus = TInputFocus::MENU;
     };
     struct TTextureService final : TTextures {
         int Load(const std::string& FileName, int, int, int) override;

@@ -176,6 +176,55 @@ TEST_F(UpdateCallback, EscapeDoesNothingOverTheResult) {
     EXPECT_EQ(Menu->Page, PAGE_RACE);
 }
 
+// The player's car after a race's first 20 updates with these keys held.
+TEST_F(UpdateCallback, ArrowKeysDriveLikeWasdInARaceButNotWhileTheConsoleIsOpen) {
+    auto Drive = [this](std::initializer_list<int> Keys, bool ConsoleOpen) {
+        StartRace("map1");
+        if (ConsoleOpen) Console->State = csOpen;
+        for (const int Key : Keys)
+            E.SetKeyDown(Key, true);
+        Ticks(20);
+        E.ReleaseAllKeys();
+        return Race().Cars[0]->Pos;
+    };
+    const TVec3 Standing = Drive({}, false);
+    const TVec3 ByLetters = Drive({'W', 'A'}, false);
+    const TVec3 ByArrows = Drive({VK_UP, VK_LEFT}, false);
+    EXPECT_NE(ByLetters.x, Standing.x);
+    EXPECT_EQ(ByArrows.x, ByLetters.x);
+    EXPECT_EQ(ByArrows.y, ByLetters.y);
+    EXPECT_EQ(Drive({VK_DOWN, VK_RIGHT}, false).y, Drive({'S', 'D'}, false).y);
+    const TVec3 UnderTheConsole = Drive({VK_UP, VK_LEFT}, true);
+    EXPECT_EQ(UnderTheConsole.x, Standing.x) << "the open console keeps the arrows";
+    EXPECT_EQ(UnderTheConsole.y, Standing.y);
+}
+
+TEST_F(UpdateCallback, F12SavesAScreenshotIntoItsFolderAndSaysWhereInTheConsole) {
+    Press(VK_F12);
+    ASSERT_EQ(E.SavedFrames.size(), 1u);
+    const std::filesystem::path File = E.SavedFrames[0];
+    EXPECT_EQ(File.parent_path(), ScreenshotFolder());
+    EXPECT_TRUE(std::filesystem::is_directory(ScreenshotFolder())) << "made for it";
+    EXPECT_EQ(File.filename().string().size(), ScreenshotName(0).size());
+    EXPECT_EQ(Utf8From1251(Console->Lines[0]), "Снимок экрана: " + File.string());
+}
+
+TEST(Screenshots, AreNamedByTheLocalTimeToTheSecond) {
+    const char* Zone = std::getenv("TZ");
+    const std::string Saved = Zone ? Zone : "";
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(ScreenshotName(1700000000), "marvolin-20231114-221320.png");
+    setenv("TZ", "EST5", 1);
+    tzset();
+    EXPECT_EQ(ScreenshotName(1700000000), "marvolin-20231114-171320.png");
+    if (Zone)
+        setenv("TZ", Saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
 // --- The render callback -----------------------------------------------------------------------
 
 using RenderCallback = TGameRig;

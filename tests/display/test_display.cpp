@@ -11,6 +11,7 @@
 #include "engine/sdl/PressQueue.h"
 #include "engine/sdl/ShaderFile.h"
 
+#include "DisplayEngine.h"
 #include "TestSupport.h"
 
 #include <SDL.h>
@@ -63,6 +64,9 @@ public:
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
         // The engine's sound goes to OpenAL Soft's null output: no sound card is touched.
         setenv("ALSOFT_DRIVERS", "null", 1);
+        // The offscreen window never has the keyboard's focus, without which SDL holds back
+        // presses of a pad (a virtual one here).
+        setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
         // Nothing here may reach a display server the run happens to have (an X server from
         // xvfb-run, a desktop): the same software context everywhere.
         unsetenv("DISPLAY");
@@ -831,6 +835,13 @@ void RestartEngine(const TEngineOptions& Options) {
     Engine = exInit(LogFile.string(), 0);
 }
 
+// The plain window the tests start with.
+TEngineOptions WindowedOptions() {
+    TEngineOptions Options;
+    Options.Windowed = true;
+    return Options;
+}
+
 // Frames go on until this long after the first one.
 constexpr int FRAMES_FOR_MS = 350;
 
@@ -853,7 +864,7 @@ TEST_F(DisplayTest, RestartedEngineSavesFramesAndQuitsByItselfAsItsOptionsSay) {
     Engine->SetCallback(CALLBACK_RENDER, FramesForAWhile);
     Engine->Run(UPDATES_PER_SECOND);
     if (Engine->Time() >= Options.QuitAfterMs) {
-        RestartEngine(TEngineOptions{true});
+        RestartEngine(WindowedOptions());
         GTEST_SKIP() << "the machine is too slow for this test today";
     }
     int Saved = 0;
@@ -870,7 +881,7 @@ TEST_F(DisplayTest, RestartedEngineSavesFramesAndQuitsByItselfAsItsOptionsSay) {
     Engine->Run(UPDATES_PER_SECOND); // nothing quits: the engine does by itself
     EXPECT_GE(Engine->Time(), Options.QuitAfterMs);
 
-    RestartEngine(TEngineOptions{true}); // the plain window again for the tests that follow
+    RestartEngine(WindowedOptions()); // the plain window again for the tests that follow
     ASSERT_NE(Engine, nullptr);
 }
 
@@ -1016,3 +1027,15 @@ TEST(FontRaster, ImageSpansTheLineBoxAndTheAdvance) {
 }
 
 } // namespace
+
+TEngine* SharedDisplayEngine() {
+    return Engine;
+}
+
+void RestartSharedDisplayEngine(const TEngineOptions& Options) {
+    RestartEngine(Options);
+}
+
+TEngineOptions PlainDisplayOptions() {
+    return WindowedOptions();
+}

@@ -7,10 +7,13 @@
 #include "engine/sdl/LeakCheck.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #ifdef MARVOLIN_LEAK_CHECKED
 #include <dlfcn.h>
@@ -64,6 +67,61 @@ void KeepLoadedLibrariesResident() {
 #endif
 }
 
+bool EnvironmentSet(const char* Name) {
+    const char* Value = std::getenv(Name);
+    return Value && *Value;
+}
+
+bool NoDisplayServerNamed() {
+    return !EnvironmentSet("DISPLAY") && !EnvironmentSet("WAYLAND_DISPLAY");
+}
+
+// Why no display opened, for a player who reads only the one line on stderr.
+std::string NoDisplayReason(const std::string& SdlError) {
+    if (NoDisplayServerNamed())
+        return "neither DISPLAY nor WAYLAND_DISPLAY is set (SDL: " + SdlError + ")";
+    return SdlError;
+}
+
+// Video drivers that show nothing: SDL falls back to its offscreen one when no display opens,
+// and a game nobody can see would run on. The engine takes them only when SDL_VIDEODRIVER names
+// them (as the display tests do).
+bool ShowsNothing(const char* Driver) {
+    const std::string Name = Driver ? Driver : "";
+    return Name == "offscreen" || Name == "dummy";
+}
+
+bool VideoDriverAskedFor(const char* Driver) {
+    const char* Asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return Asked && Driver && std::string(Asked).find(Driver) != std::string::npos;
+}
+
+// Opens SDL's video. With no display server named and no driver asked for, only the console's
+// own display (kmsdrm) could show the game: SDL is not let try Wayland's default socket (where
+// libwayland prints a complaint of its own) or fall back to a driver that shows nothing.
+bool StartVideo(std::string& Error) {
+    if (NoDisplayServerNamed() && !SDL_GetHint(SDL_HINT_VIDEODRIVER))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "kmsdrm");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        Error = NoDisplayReason(SDL_GetError());
+        return false;
+    }
+    const char* Driver = SDL_GetCurrentVideoDriver();
+    if (ShowsNothing(Driver) && !VideoDriverAskedFor(Driver)) {
+        Error = NoDisplayReason(std::string("none opened (SDL offered only its \"") + Driver +
+                                "\" driver, which shows nothing)");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return true;
+}
+
+std::string FixedOneDecimal(double Value) {
+    char Text[32];
+    std::snprintf(Text, sizeof Text, "%.1f", Value);
+    return Text;
+}
+
 int GLMajorVersion(const char* Version) {
     int Major = 0;
     if (Version) std::sscanf(Version, "%d", &Major);
@@ -95,11 +153,15 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
     exLog(std::string(ENGINE_VERSION) + ", SDL " + std::to_string(Linked.major) + "." +
           std::to_string(Linked.minor) + "." + std::to_string(Linked.patch));
 
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        exLog(std::string("error: no video: ") + SDL_GetError());
+    SdlStarted = true; // SDL_Quit is due even when no subsystem starts
+    std::string NoVideo;
+    if (!StartVideo(NoVideo)) {
+        exLog("error: cannot open a display: " + NoVideo);
         return false;
     }
-    SdlStarted = true;
+    // Pads are welcome, not needed: without SDL's controller support the keyboard still drives.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        exLog(std::string("gamepad: none can be used: ") + SDL_GetError());
     ClockFrequency = std::max<uint64_t>(1, SDL_GetPerformanceFrequency());
     ClockStart = SDL_GetPerformanceCounter();
 
@@ -111,16 +173,18 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
 
-    Uint32 Flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
-    Flags |= Options.Windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    // Resizable in full screen too, so that the window it turns into (Alt+Enter, F11) is.
+    Uint32 Flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
+    if (!Options.Windowed) Flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     SdlWindow = CreateWindow(Flags);
     if (!SdlWindow) {
-        exLog(std::string("error: no window: ") + SDL_GetError());
+        exLog("error: cannot open a window on the display: " + NoDisplayReason(SDL_GetError()));
         return false;
     }
     Context = SDL_GL_CreateContext(SdlWindow);
     if (!Context) { // perhaps the sizes asked for: try what the driver offers by default
-        exLog(std::string("warning: no OpenGL context as asked (") + SDL_GetError() +
+        // Not on stderr: a failure that follows says it in one line.
+        exLog(std::string("OpenGL: no context as asked (") + SDL_GetError() +
               "); trying the driver's default");
         SDL_DestroyWindow(SdlWindow);
         SDL_GL_ResetAttributes();
@@ -129,7 +193,7 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
         Context = SdlWindow ? SDL_GL_CreateContext(SdlWindow) : nullptr;
     }
     if (!Context) {
-        exLog(std::string("error: no OpenGL context: ") + SDL_GetError());
+        exLog(std::string("error: cannot open OpenGL on the display: ") + SDL_GetError());
         return false;
     }
     SDL_GL_MakeCurrent(SdlWindow, Context);
@@ -161,11 +225,14 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
         Options.Windowed = true;
         ApplyWindowMode(false);
     }
-    const bool VSync = SDL_GL_SetSwapInterval(1) == 0;
-    exLog(std::string("vsync: ") + (VSync ? "asked for" : "not available") +
-          "; frames are at least " + std::to_string(MIN_FRAME_MS) + " ms apart");
+    VSync = AskForVSync();
+    const int CapFps = FrameCapFps();
+    exLog(std::string("frames: ") + (HasTestClock() ? "on a test clock, " : "") +
+          (CapFps > 0 ? "at most " + std::to_string(CapFps) + " per second"
+                      : "as many as the display takes") +
+          (Options.FrameCapFps > 0 || !VSync ? "" : " where vsync does not pace them"));
     LogDisplay();
-
+    InputService.Pad.OpenFirst();
     Frame.Bind();
     glViewport(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
     // The engine's blending is alpha blending: the game only switches GL_BLEND on (for its cursor
@@ -198,8 +265,10 @@ TSdlEngine::~TSdlEngine() {
         SDL_GL_DeleteContext(Context);
     }
     if (SdlWindow) SDL_DestroyWindow(SdlWindow);
+    InputService.Pad.Close();
     if (SdlStarted) {
         SDL_StopTextInput();
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         SDL_Quit();
     }
@@ -233,11 +302,53 @@ void TSdlEngine::LogDisplay() {
     exLog(Line);
 }
 
+bool TSdlEngine::AskForVSync() {
+    // On a test clock the display must not pace anything: virtual time passes only in SleepMs.
+    if (HasTestClock()) {
+        SDL_GL_SetSwapInterval(0);
+        exLog("vsync: not asked for on a test clock");
+        return false;
+    }
+    // Adaptive vsync shows a late frame at once (tearing once) rather than a whole refresh later.
+    if (SDL_GL_SetSwapInterval(-1) == 0) {
+        exLog("vsync: adaptive");
+        return true;
+    }
+    if (SDL_GL_SetSwapInterval(1) == 0) {
+        exLog("vsync: on");
+        return true;
+    }
+    exLog("vsync: not available");
+    return false;
+}
+
+int TSdlEngine::FrameCapFps() const {
+    if (Options.FrameCapFps >= 0) return Options.FrameCapFps;
+    SDL_DisplayMode Mode{};
+    const int Display = std::max(0, SDL_GetWindowDisplayIndex(SdlWindow));
+    if (!HasTestClock() && SDL_GetDesktopDisplayMode(Display, &Mode) == 0 && Mode.refresh_rate > 0)
+        return Mode.refresh_rate;
+    return TEngineOptions::FALLBACK_FRAME_CAP_FPS;
+}
+
 // ---- loop --------------------------------------------------------------------------------------
 
-int64_t TSdlEngine::ClockMs() const {
+double TSdlEngine::ClockMs() const {
+    if (HasTestClock()) return Options.ClockMs();
     const uint64_t Ticks = SDL_GetPerformanceCounter() - ClockStart;
-    return int64_t(Ticks / ClockFrequency * 1000 + Ticks % ClockFrequency * 1000 / ClockFrequency);
+    return double(Ticks / ClockFrequency) * 1000.0 +
+           double(Ticks % ClockFrequency) * 1000.0 / double(ClockFrequency);
+}
+
+int TSdlEngine::Time() {
+    return int(std::floor(CallbackClockMs ? *CallbackClockMs : ClockMs()));
+}
+
+void TSdlEngine::SleepMs(double Ms) {
+    if (HasTestClock())
+        Options.SleepMs(Ms);
+    else
+        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(Ms));
 }
 
 void TSdlEngine::SetCallback(int Kind, TProc Proc) {
@@ -257,49 +368,80 @@ void TSdlEngine::Run(int UpdatesPerSecond) {
     }
     InRunLoop = true;
     const double StepMs = 1000.0 / UpdatesPerSecond;
-    double NextUpdateMs = double(ClockMs());
+    // On whole milliseconds, so that at the game's rate every update's time is exact.
+    double NextUpdateMs = std::floor(ClockMs());
+    Pacer.Start(ClockMs(), FrameCapFps(), VSync, Options.FrameCapFps > 0);
+    TIntervalStats Intervals;
+    double FirstFrameMs = 0;
+    std::optional<double> PreviousFrameMs;
     while (!QuitRequested) {
-        const int64_t FrameStartMs = ClockMs();
         HandleEvents();
-        if (Options.QuitAfterMs > 0 && ClockMs() >= Options.QuitAfterMs) {
+        // The frame's time: every update due by then runs before it, none due later.
+        const double FrameMs = ClockMs();
+        if (Options.QuitAfterMs > 0 && FrameMs >= Options.QuitAfterMs) {
             exLog("quitting after " + std::to_string(Options.QuitAfterMs) + " ms as asked");
             QuitRequested = true;
         }
         if (QuitRequested) break;
+        if (PreviousFrameMs)
+            InputService.MoveCursorByPad(std::min(FrameMs - *PreviousFrameMs, MAX_CURSOR_STEP_MS));
 
-        const double NowMs = double(ClockMs());
-        if (NowMs - NextUpdateMs > MAX_CATCH_UP_MS) {
-            const long long Dropped = std::llround(std::floor((NowMs - NextUpdateMs) / StepMs));
-            exLog("loop: " + std::to_string(std::llround(NowMs - NextUpdateMs)) + " ms behind; " +
-                  std::to_string(Dropped) + " updates dropped");
-            NextUpdateMs = NowMs;
+        if (FrameMs - NextUpdateMs > MAX_CATCH_UP_MS) {
+            // The grid of update times stays; only the missed ones are skipped.
+            const double Dropped = std::floor((FrameMs - NextUpdateMs) / StepMs);
+            exLog("loop: " + std::to_string(std::llround(FrameMs - NextUpdateMs)) + " ms behind; " +
+                  std::to_string(std::llround(Dropped)) + " updates dropped");
+            NextUpdateMs += Dropped * StepMs;
         }
-        while (NowMs >= NextUpdateMs && !QuitRequested) {
-            RunUpdate();
+        while (NextUpdateMs <= FrameMs && !QuitRequested) {
+            RunUpdate(NextUpdateMs);
             NextUpdateMs += StepMs;
         }
         if (QuitRequested) break;
-        RunFrame();
+        RunFrame(FrameMs);
+        if (PreviousFrameMs)
+            Intervals.Add(FrameMs - *PreviousFrameMs);
+        else
+            FirstFrameMs = FrameMs;
+        PreviousFrameMs = FrameMs;
 
-        const int64_t SpentMs = ClockMs() - FrameStartMs;
-        if (SpentMs < MIN_FRAME_MS) SDL_Delay(Uint32(MIN_FRAME_MS - SpentMs));
+        const double Sleep = Pacer.SleepAfterFrame(ClockMs());
+        if (Pacer.TakeVSyncDistrusted())
+            exLog("vsync: the swap does not wait for the display; the loop keeps frames " +
+                  FixedOneDecimal(Pacer.FrameIntervalMs()) + " ms apart");
+        if (Sleep > 0) SleepMs(Sleep);
     }
+    LogFramePacing(Intervals, PreviousFrameMs.value_or(FirstFrameMs) - FirstFrameMs);
     InRunLoop = false;
     QuitRequested = false; // a later Run runs again
 }
 
-void TSdlEngine::RunUpdate() {
+void TSdlEngine::LogFramePacing(const TIntervalStats& Intervals, double SpanMs) const {
+    if (Intervals.Count() < 1 || SpanMs <= 0) return;
+    exLog("loop: " + std::to_string(Intervals.Count() + 1) + " frames in " +
+          FixedOneDecimal(SpanMs / 1000) + " s, " +
+          FixedOneDecimal(Intervals.Count() * 1000.0 / SpanMs) + " per second; frame interval " +
+          FixedOneDecimal(Intervals.Mean()) + " ms, standard deviation " +
+          FixedOneDecimal(Intervals.Deviation()) + " ms, " + FixedOneDecimal(Intervals.Shortest()) +
+          " to " + FixedOneDecimal(Intervals.Longest()) + " ms");
+}
+
+void TSdlEngine::RunUpdate(double DueMs) {
     InputService.Presses.TakeNext();
     InputService.CurrentWheel = InputService.PendingWheel;
     InputService.PendingWheel = 0;
+    CallbackClockMs = DueMs;
     if (UpdateProc) UpdateProc();
+    CallbackClockMs.reset();
 }
 
-void TSdlEngine::RunFrame() {
+void TSdlEngine::RunFrame(double FrameMs) {
     Frame.Bind();
+    CallbackClockMs = FrameMs;
     if (RenderProc) RenderProc();
-    const int64_t NowMs = ClockMs();
-    RenderService.FrameTimes.push_back(NowMs);
+    CallbackClockMs.reset();
+    const int64_t NowMs = int64_t(std::floor(FrameMs));
+    RenderService.FrameTimes.push_back(FrameMs);
     RenderService.FPS(); // forgets the frames older than a second
     Frame.Present(SdlWindow);
     if (Options.SaveFrameEveryMs > 0 && NowMs >= NextSaveMs) {
@@ -324,6 +466,7 @@ void TSdlEngine::HandleEvents() {
     SDL_Event Event;
     while (SDL_PollEvent(&Event))
         HandleEvent(Event);
+    InputService.PadNow = InputService.Pad.Read();
 }
 
 void TSdlEngine::HandleEvent(const SDL_Event& Event) {
@@ -337,6 +480,10 @@ void TSdlEngine::HandleEvent(const SDL_Event& Event) {
         if (Event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) In.ReleaseAll();
         break;
     case SDL_KEYDOWN: {
+        if (HandleWindowKey(Event.key)) {
+            In.Presses.EndTextOfLatest();
+            break;
+        }
         const SDL_Scancode Scancode = Event.key.keysym.scancode;
         const int Key = VirtualKeyOfScancode(Scancode);
         if (Key == VK_NONE || (Event.key.repeat && !KeyAutoRepeats(Key))) {
@@ -365,6 +512,16 @@ void TSdlEngine::HandleEvent(const SDL_Event& Event) {
     case SDL_MOUSEBUTTONUP:
         if (Event.button.button == SDL_BUTTON_LEFT) In.MouseHeld = false;
         break;
+    case SDL_MOUSEMOTION:
+        In.PadHoldsCursor = false;
+        break;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+        In.Pad.HandleDeviceEvent(Event);
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+        if (In.Pad.Owns(Event.cbutton.which)) In.PadPressed(Event.cbutton.button);
+        break;
     case SDL_MOUSEWHEEL: {
         int Steps = Event.wheel.y;
         if (Event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) Steps = -Steps;
@@ -377,14 +534,62 @@ void TSdlEngine::HandleEvent(const SDL_Event& Event) {
     }
 }
 
-bool TSdlEngine::TInputService::Down(int Key) {
-    if (Key == VK_MOUSE_LEFT) return MouseHeld;
+bool TSdlEngine::HandleWindowKey(const SDL_KeyboardEvent& Key) {
+    const SDL_Scancode Scancode = Key.keysym.scancode;
+    const bool Enter = Scancode == SDL_SCANCODE_RETURN || Scancode == SDL_SCANCODE_KP_ENTER;
+    if (Scancode != SDL_SCANCODE_F11 && !(Enter && (Key.keysym.mod & KMOD_ALT))) return false;
+    if (!Key.repeat) ToggleFullScreen();
+    return true;
+}
+
+bool TSdlEngine::TInputService::KeyHeld(int Key) const {
+    if (Key == VK_NONE) return false;
     for (int Scancode : HeldScancodes)
         if (VirtualKeyOfScancode(SDL_Scancode(Scancode)) == Key) return true;
     return false;
 }
 
+bool TSdlEngine::TInputService::Down(int Key) {
+    if (Key == VK_MOUSE_LEFT)
+        return MouseHeld || (Focus == TInputFocus::MENU && PadNow.Buttons[SDL_CONTROLLER_BUTTON_A]);
+    if (KeyHeld(Key) || KeyHeld(DrivingArrowOf(Key, Focus))) return true;
+    return Focus != TInputFocus::MENU && PadHoldsKey(PadNow, Key);
+}
+
+void TSdlEngine::TInputService::PadPressed(int Button) {
+    if (Button == SDL_CONTROLLER_BUTTON_START) {
+        Presses.Push(VK_ESCAPE, ControlCharOfKey(VK_ESCAPE));
+        Presses.EndTextOfLatest();
+    } else if (Button == SDL_CONTROLLER_BUTTON_A && Focus == TInputFocus::MENU) {
+        Presses.Push(VK_MOUSE_LEFT, 0);
+        Presses.EndTextOfLatest();
+    }
+}
+
+void TSdlEngine::TInputService::MoveCursorByPad(double ElapsedMs) {
+    if (Focus != TInputFocus::MENU) return;
+    double SpeedX = 0, SpeedY = 0;
+    PadCursorVelocity(PadNow, SpeedX, SpeedY);
+    if (SpeedX == 0 && SpeedY == 0) return;
+    if (!PadHoldsCursor) { // the pad takes the cursor over from where the mouse left it
+        int X = 0, Y = 0;
+        CursorPos(X, Y);
+        PadCursorX = X;
+        PadCursorY = Y;
+        PadHoldsCursor = true;
+    }
+    PadCursorX =
+        std::clamp(PadCursorX + SpeedX * ElapsedMs / 1000, 0.0, double(GAME_SCREEN_WIDTH - 1));
+    PadCursorY =
+        std::clamp(PadCursorY + SpeedY * ElapsedMs / 1000, 0.0, double(GAME_SCREEN_HEIGHT - 1));
+}
+
 void TSdlEngine::TInputService::CursorPos(int& X, int& Y) {
+    if (PadHoldsCursor) {
+        X = int(PadCursorX);
+        Y = int(PadCursorY);
+        return;
+    }
     int MouseX = 0, MouseY = 0, W = 0, H = 0;
     SDL_GetMouseState(&MouseX, &MouseY);
     SDL_GetWindowSize(Owner->SdlWindow, &W, &H);
@@ -415,6 +620,15 @@ void TSdlEngine::ApplyWindowMode(bool FullScreen) {
         SDL_SetWindowSize(SdlWindow, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT);
         SDL_SetWindowPosition(SdlWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
+}
+
+void TSdlEngine::ToggleFullScreen() {
+    if (!Frame.Exists()) {
+        exLog("display: no full screen without the offscreen frame");
+        return;
+    }
+    ApplyWindowMode((SDL_GetWindowFlags(SdlWindow) & SDL_WINDOW_FULLSCREEN) == 0);
+    LogDisplay();
 }
 
 void TSdlEngine::TWindowService::SetMode(bool FullScreen, int Width, int Height, int ColourBits,

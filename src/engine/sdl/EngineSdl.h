@@ -1,10 +1,13 @@
 #pragma once
 // The engine over SDL2 and OpenGL: one window with a compatibility-profile context, the game's
-// 1024 x 768 frame drawn offscreen and shown scaled to fit, a fixed-step loop on a monotonic clock,
-// sound through OpenAL.
+// 1024 x 768 frame drawn offscreen and shown scaled to fit (letterboxed, full screen or in a window
+// of any size), a fixed-step loop on a monotonic clock, keyboard, mouse and one gamepad, sound
+// through OpenAL.
 
 #include "engine/Engine.h"
 #include "engine/sdl/FontFace.h"
+#include "engine/sdl/FramePacer.h"
+#include "engine/sdl/Gamepad.h"
 #include "engine/sdl/Letterbox.h"
 #include "engine/sdl/OffscreenFrame.h"
 #include "engine/sdl/OpenAlSounds.h"
@@ -17,6 +20,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,7 +41,7 @@ public:
     // TEngine
     void SetCallback(int Kind, TProc Proc) override;
     void Run(int UpdatesPerSecond) override;
-    int Time() override { return int(ClockMs()); }
+    int Time() override;
     void Quit() override { QuitRequested = true; }
     TSetup* Setup() override { return &SetupService; }
     TWindow* Window() override { return &WindowService; }
@@ -51,9 +55,8 @@ public:
 
     // Longest gap the loop catches up on; after a longer stall the missed updates are dropped.
     static constexpr int MAX_CATCH_UP_MS = 250;
-    // Shortest frame when the display does not pace the loop (no vsync): the loop sleeps instead of
-    // spinning a core.
-    static constexpr int MIN_FRAME_MS = 4;
+    // Longest step the pad's cursor takes between two frames (after a stall it does not jump).
+    static constexpr double MAX_CURSOR_STEP_MS = 100;
 
 private:
     struct TSetupService final : TSetup {
@@ -87,23 +90,37 @@ private:
         void TextOut(int Font, const std::string& Text, float X, float Y) override;
         int TextWidth(int Font, const std::string& Text) override;
         int FPS() override;
+        bool SaveFrame(const std::string& PngFile) override { return Owner->SaveFrame(PngFile); }
         const TFontAtlas* FontOf(int Font) const;
         TSdlEngine* Owner = nullptr;
-        std::deque<int64_t> FrameTimes; // clock of each frame shown during the last second
+        std::deque<double> FrameTimes; // clock of each frame shown during the last second
     };
     struct TInputService final : TInput {
         void Switch(bool) override {}
         bool Down(int Key) override;
+        void SetFocus(TInputFocus NewFocus) override { Focus = NewFocus; }
         int LastKey() override { return Presses.Key(); }
         int LastChar() override { return Presses.Char(); }
         int Wheel() override { return CurrentWheel; }
         void CursorPos(int& X, int& Y) override;
         void ReleaseAll();
+        bool KeyHeld(int Key) const;
+        // A press of a button of the pad that drives: Start is Escape, A in the menu a click.
+        void PadPressed(int Button);
+        // Moves the cursor as the pad's stick and d-pad say, in the menu, for ElapsedMs.
+        void MoveCursorByPad(double ElapsedMs);
         TSdlEngine* Owner = nullptr;
         std::set<int> HeldScancodes;
         bool MouseHeld = false;
         TPressQueue Presses;
         int PendingWheel = 0, CurrentWheel = 0;
+        TInputFocus Focus = TInputFocus::MENU;
+        TGamepad Pad;
+        // The pad as the latest events left it: like the keys, it changes between frames only.
+        TPadState PadNow;
+        // Where the pad has put the cursor, game pixels; it holds the cursor until the mouse moves.
+        bool PadHoldsCursor = false;
+        double PadCursorX = 0, PadCursorY = 0;
     };
     struct TTextureService final : TTextures {
         int Load(const std::string& FileName, int, int, int) override;
@@ -132,19 +149,33 @@ private:
     // A new texture name, bound with rows unpacked byte by byte while Fill gives it its parameters
     // and image (SdlTextures.cpp); the caller's binding and unpack alignment are back afterwards.
     static unsigned NewTexture(const std::function<void()>& Fill);
-    int64_t ClockMs() const;
+    // The clock, ms since the engine started (or the test clock of TEngineOptions as it reads).
+    double ClockMs() const;
+    void SleepMs(double Ms);
+    bool HasTestClock() const { return Options.ClockMs && Options.SleepMs; }
     void HandleEvents();
     void HandleEvent(const SDL_Event& Event);
-    void RunUpdate();
-    void RunFrame();
+    // Whether a key press is the engine's own (full screen or a window), handled here.
+    bool HandleWindowKey(const SDL_KeyboardEvent& Key);
+    void RunUpdate(double DueMs);
+    void RunFrame(double FrameMs);
     void ApplyWindowMode(bool FullScreen);
+    void ToggleFullScreen();
     void LogDisplay();
+    // Asks for vsync, adaptive first; whether the driver took either.
+    bool AskForVSync();
+    // The frame cap the options ask for, in frames per second (0: none).
+    int FrameCapFps() const;
+    void LogFramePacing(const TIntervalStats& Intervals, double SpanMs) const;
 
     TEngineOptions Options;
     SDL_Window* SdlWindow = nullptr;
     SDL_GLContext Context = nullptr;
     bool SdlStarted = false;
     uint64_t ClockStart = 0, ClockFrequency = 1;
+    std::optional<double> CallbackClockMs; // what Time() reads while a callback runs
+    bool VSync = false;                    // the driver took the request for vsync
+    TFramePacer Pacer;
     bool QuitRequested = false;
     bool InRunLoop = false; // Run's loop is going: a nested Run is refused
     TProc UpdateProc = nullptr, RenderProc = nullptr;

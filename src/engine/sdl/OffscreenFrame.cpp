@@ -69,11 +69,14 @@ void TOffscreenFrame::Present(SDL_Window* Window) const {
     if (Picture.Width > 0) {
         // GL counts rows from the bottom.
         const int Bottom = H - Picture.Y - Picture.Height;
-        const bool SameSize =
-            Picture.Width == GAME_SCREEN_WIDTH && Picture.Height == GAME_SCREEN_HEIGHT;
+        // A whole multiple of the game's size (1:1 among them) stays pixel-sharp; any other size
+        // is filtered rather than showing uneven pixels.
+        const int Times = Picture.Width / GAME_SCREEN_WIDTH;
+        const bool WholeTimes = Times >= 1 && Picture.Width == Times * GAME_SCREEN_WIDTH &&
+                                Picture.Height == Times * GAME_SCREEN_HEIGHT;
         EngineGL.BlitFramebuffer(0, 0, GAME_SCREEN_WIDTH, GAME_SCREEN_HEIGHT, Picture.X, Bottom,
                                  Picture.X + Picture.Width, Bottom + Picture.Height,
-                                 GL_COLOR_BUFFER_BIT, SameSize ? GL_NEAREST : GL_LINEAR);
+                                 GL_COLOR_BUFFER_BIT, WholeTimes ? GL_NEAREST : GL_LINEAR);
     }
     // The frame is bound again before the state is restored: the saved draw buffer is the frame's.
     Bind();

@@ -198,7 +198,7 @@ void TSdlEngine::TRenderService::Set2D(float X, float Y, float Width, float Heig
 }
 
 int TSdlEngine::TRenderService::FPS() {
-    const int64_t Now = Owner->ClockMs();
+    const double Now = Owner->ClockMs();
     while (!FrameTimes.empty() && FrameTimes.front() <= Now - FPS_WINDOW_MS)
         FrameTimes.pop_front();
     return int(FrameTimes.size());
