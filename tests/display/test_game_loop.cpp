@@ -4,10 +4,13 @@
 // without SDL.
 #include "DisplayEngine.h"
 #include "app/Game.h"
+#include "app/RaceTrace.h"
+#include "app/Replay.h"
 #include "app/dGameManager.h"
 #include "app/variables.h"
 #include "cars/dCars.h"
 #include "console/dConsole.h"
+#include "engine/EngineHeadless.h"
 #include "engine/sdl/FramePacer.h"
 #include "engine/sdl/Gamepad.h"
 #include "frontend/dMenu.h"
@@ -19,6 +22,8 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -364,6 +369,129 @@ TEST(FramePacer, LeavesPacingToVSyncUntilFramesComeTooFastForASwapThatWaits) {
     EXPECT_TRUE(Pacer.LoopPaces());
     Pacer.Start(0, 100, true, true);
     EXPECT_DOUBLE_EQ(Pacer.SleepAfterFrame(1), 9) << "a cap asked for holds with vsync too";
+}
+
+// ---- the same race at any frame rate -----------------------------------------------------------
+
+std::mt19937 JitterSource;
+constexpr double MAX_FRAME_JITTER_MS = 12; // a frame costs up to this much more than its sleep
+
+// A frame that takes a random while, as frames do. (It draws nothing: what is drawn does not
+// touch the race, and the software renderer would make this test slow.)
+void JitteredFrame() {
+    VirtualMs += std::uniform_real_distribution<double>(0, MAX_FRAME_JITTER_MS)(JitterSource);
+}
+
+// The game raced through the real loop at Fps frames per second, frames jittering, the race
+// recorded; then the recording raced on the headless engine as the simulator races it.
+template <int Fps> class RecordedAt : public VirtualClock {
+protected:
+    static constexpr int RACE_UPDATES = 400;
+
+    RecordedAt() : VirtualClock(Fps) {}
+    void SetUp() override {
+        VirtualClock::SetUp();
+        if (!E) return;
+        UseEngine(E);
+        CreateGameObjects();
+        Camera->NextPos.z = TCamera::START_HEIGHT;
+    }
+    void TearDown() override {
+        if (E) {
+            DestroyObjects();
+            UseEngine(nullptr);
+        }
+        Script.clear();
+        Recorder = nullptr;
+        VirtualClock::TearDown();
+    }
+
+    void RecordAndReplay() {
+        JitterSource.seed(Fps);
+        const std::string File =
+            ::testing::TempDir() + "marvolin-at-" + std::to_string(Fps) + "-fps.replay";
+        TReplayRecorder Recording(File);
+        Recorder = &Recording;
+        Script = {{1, [] { PushKey(SDL_SCANCODE_W, true); }},
+                  {60, [] { PushKey(SDL_SCANCODE_D, true); }},
+                  {75, [] { PushKey(SDL_SCANCODE_D, false); }},
+                  {150, [] { PushKey(SDL_SCANCODE_SPACE, true); }},
+                  {160,
+                   [] {
+                       PushKey(SDL_SCANCODE_SPACE, false);
+                       PushKey(SDL_SCANCODE_A, true);
+                   }},
+                  {190, [] { PushKey(SDL_SCANCODE_A, false); }},
+                  {300, [] { PushKey(SDL_SCANCODE_W, false); }}};
+        RaceUpdates = 0;
+        UpdatesToRun = RACE_UPDATES;
+        VirtualMs = 0;
+        ASSERT_TRUE(Race().LoadLevel("map1"));
+        E->SetCallback(CALLBACK_UPDATE, ScriptedUpdate);
+        E->SetCallback(CALLBACK_RENDER, JitteredFrame);
+        E->Run(UPDATES_PER_SECOND);
+        Recorder = nullptr;
+        ASSERT_TRUE(Recording.Finish("quit"));
+        for (int I = 0; I < 4; ++I)
+            PushKey(SDL_SCANCODE_W, false); // nothing stays held
+        PushKey(SDL_SCANCODE_A, false);
+        PushKey(SDL_SCANCODE_D, false);
+
+        const TReplay Replay = ReadReplay(File);
+        ASSERT_GT(Replay.Updates, RACE_UPDATES);
+        // However the frames fell, every update saw its own due time on the grid.
+        int32_t Last = Replay.LoadTimeMs;
+        for (const TReplayStep& S : Replay.Steps) {
+            if (S.Kind != TReplayStep::TKind::Update) continue;
+            EXPECT_EQ((S.TimeMs - Last) % MS_PER_UPDATE, 0) << S.TimeMs;
+            Last = S.TimeMs;
+        }
+
+        // The simulator's way: the headless engine, the replay's times and keys.
+        DestroyObjects();
+        {
+            THeadlessEngine Headless;
+            UseEngine(&Headless);
+            CreateGameObjects();
+            Menu->SelectedCar = Replay.Car;
+            const auto Hold = [&](uint8_t Keys) {
+                Headless.ReleaseAllKeys();
+                for (uint8_t Bit = 1; Bit & HELD_KEYS_ALL; Bit = uint8_t(Bit << 1))
+                    if (Keys & Bit) Headless.SetKeyDown(KeyOfHeld(Bit), true);
+            };
+            Headless.SetTime(Replay.LoadTimeMs);
+            Hold(Replay.LoadKeys);
+            ASSERT_TRUE(Race().LoadLevel(Replay.Level));
+            TRaceTrace Trace;
+            Trace.AddUpdate(0, Race());
+            TReplayCursor Cursor(Replay);
+            int32_t TimeMs = 0;
+            uint8_t Keys = 0;
+            while (Cursor.NextUpdate(*GameManager, TimeMs, Keys)) {
+                Headless.SetTime(TimeMs);
+                Hold(Keys);
+                UpdateRace();
+                Trace.AddUpdate(Cursor.UpdatesRun(), Race());
+            }
+            EXPECT_EQ(Trace.Hash(), Replay.RaceHash) << "at " << Fps << " frames per second";
+            DestroyObjects();
+        }
+        UseEngine(E);
+        CreateGameObjects();
+    }
+};
+
+using RecordedAt30 = RecordedAt<30>;
+using RecordedAt60 = RecordedAt<60>;
+using RecordedAt144 = RecordedAt<144>;
+TEST_F(RecordedAt30, TheLoopsRaceIsTheSimulatorsRaceAtTheSameTimes) {
+    RecordAndReplay();
+}
+TEST_F(RecordedAt60, TheLoopsRaceIsTheSimulatorsRaceAtTheSameTimes) {
+    RecordAndReplay();
+}
+TEST_F(RecordedAt144, TheLoopsRaceIsTheSimulatorsRaceAtTheSameTimes) {
+    RecordAndReplay();
 }
 
 } // namespace
