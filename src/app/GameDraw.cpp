@@ -27,8 +27,8 @@ void RenderProc() {
     FrameTime = Engine->Time();
     // Behind the menu the race stands still, and so does its place between two updates.
     if (GameManager->State >= STATE_RACING)
-        FrameAlpha =
-            float(double(FrameTime - LastUpdateTime) / MS_PER_SECOND * double(UPDATES_PER_SECOND));
+        FrameAlpha = float(double(ElapsedMs(LastUpdateTime, FrameTime)) / MS_PER_SECOND *
+                           double(UPDATES_PER_SECOND));
     Camera->Interpolate();
     DrawRaceView();
     SetOverlayView();

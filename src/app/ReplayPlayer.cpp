@@ -17,7 +17,7 @@ bool TReplayPlayer::TReplayInput::Down(int Key) {
 
 int TReplayPlayer::TReplayEngine::Time() {
     if (InUpdate) return ReplayMs;
-    return int32_t(int64_t(ReplayMs) + Real->Time() - RealMs);
+    return MsAfter(ReplayMs, ElapsedMs(RealMs, Real->Time()));
 }
 
 TReplayPlayer::TReplayPlayer(TEngine& Real, TReplay Played) : Replay(std::move(Played)) {

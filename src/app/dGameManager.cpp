@@ -33,9 +33,11 @@ TGameManager::TGameManager() = default;
 TGameManager::~TGameManager() {
     // The cars die with the race manager: nothing may keep pointing at them.
     const bool OursInCarList = !Cars.empty() && CarList == Cars;
-    if (Camera && !Cars.empty() && Camera->Target >= Cars.data() &&
-        Camera->Target < Cars.data() + Cars.size())
-        Camera->Target = nullptr;
+    // Compared entry by entry with ==: ordering a pointer into another list against this one's
+    // storage would not be defined.
+    if (Camera)
+        for (TBasicCar* const& Entry : Cars)
+            if (Camera->Target == &Entry) Camera->Target = nullptr;
     FreeCars(Cars);
     Order.clear();
     CarCount = 0;
@@ -57,8 +59,11 @@ bool TGameManager::LoadLevelFile(const std::string& FileName, const std::string&
             if (!FileExists(FileName))
                 Console->AddLine(NoSuchMapLine(Name));
             else
-                Console->AddLine(Win1251("Карта ") + Name + Win1251(" не загружена: ") +
-                                 Win1251(LastLoadError));
+                // Name is the console's own text, already in Windows-1251, and so is the
+                // loader's Russian fault; LastLoadError, in English, is for the log.
+                Console->AddLine(
+                    Win1251("Карта ") + Name + Win1251(" не загружена: ") +
+                    (Error.Russian().empty() ? Win1251("файл не годится") : Error.Russian()));
         }
         return false;
     }
@@ -127,7 +132,7 @@ void TGameManager::Update() {
         if (State == STATE_FINISHED && Menu) Menu->Update();
     } else if (State == STATE_RACING) {
         const int Now = Engine->Time();
-        if (Now - LastTick > COUNTDOWN_STEP_MS) {
+        if (ElapsedMs(LastTick, Now) > COUNTDOWN_STEP_MS) {
             LastTick = Now;
             --Countdown;
             if (Countdown == 0) {

@@ -347,7 +347,7 @@ void TAICar::Update() {
         AheadDir = VecNormalize(VecSub(P2, Near.Pos));
 
         const int32_t Now = NowMs();
-        if (int64_t(Now) >= int64_t(LastCheckTime) + CheckInterval) {
+        if (ElapsedMs(LastCheckTime, Now) >= CheckInterval) {
             if (Reversing)
                 Reversing = false; // one interval of backing up
             else if (Speed < MaxSpeed / AI_STUCK_SPEED_SHARE && VecDist(Pos, CheckPos) < StuckDist)

@@ -8,6 +8,7 @@
 // Windows virtual-key codes; a press of the primary mouse button is reported as VK_MOUSE_LEFT.
 // Texture and font handles are integers chosen by the engine; font 0 always exists.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -226,6 +227,23 @@ public:
 constexpr int MAX_VOLUME_PERCENT = 100;
 constexpr int DEFAULT_VOLUME_PERCENT = MAX_VOLUME_PERCENT; // what a sound service starts with
 
+// The engine's clock in whole milliseconds is a 32-bit count that wraps round modulo 2^32 (from
+// INT_MAX to INT_MIN, after about 24.8 days). The game never subtracts or adds its readings
+// directly: these take the arithmetic modulo 2^32, which is defined, and gives every interval
+// shorter than 2^31 ms (in either direction) exactly, across the wrap as well as away from it.
+// The milliseconds from Since to Now (negative when Now comes first).
+constexpr int32_t ElapsedMs(int32_t Since, int32_t Now) {
+    return int32_t(uint32_t(Now) - uint32_t(Since));
+}
+// The clock's reading Ms milliseconds after At.
+constexpr int32_t MsAfter(int32_t At, int32_t Ms) {
+    return int32_t(uint32_t(At) + uint32_t(Ms));
+}
+// What the wrapping clock reads after Ms milliseconds counted without limit from its zero.
+constexpr int32_t WrappedMs(int64_t Ms) {
+    return int32_t(uint32_t(uint64_t(Ms)));
+}
+
 class TEngine {
 public:
     virtual ~TEngine() = default;
@@ -239,6 +257,8 @@ public:
     // runs them, so a race reads the same times at any frame rate. While the render callback
     // runs it reads the frame's time, never earlier than the latest update's, so that
     // (frame - latest update) / update interval is where the frame lies between two updates.
+    // The count wraps from INT_MAX to INT_MIN after about 24.8 days: take every interval with
+    // ElapsedMs and every later time with MsAfter.
     virtual int Time() = 0;
     // Run returns once the current callback has finished.
     virtual void Quit() = 0;

@@ -93,7 +93,7 @@ int THeadlessEngine::TRenderService::TextWidth(int, const std::string& Text) {
 }
 
 int THeadlessEngine::TRenderService::FPS() {
-    while (!FrameTimes.empty() && FrameTimes.front() <= Owner->Clock - 1000)
+    while (!FrameTimes.empty() && ElapsedMs(FrameTimes.front(), Owner->Clock) >= 1000)
         FrameTimes.pop_front();
     return int(FrameTimes.size());
 }

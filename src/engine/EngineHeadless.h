@@ -32,7 +32,7 @@ public:
 
     // Driving it.
     void SetTime(int Ms) { Clock = Ms; }
-    void AdvanceTime(int Ms) { Clock += Ms; }
+    void AdvanceTime(int Ms) { Clock = MsAfter(Clock, Ms); }
     void SetKeyDown(int Key, bool Down);
     void ReleaseAllKeys() { InputService.Held.clear(); }
     // A press that a later update reports through LastKey (with the character it types).

@@ -1,5 +1,7 @@
 #include "engine/Files.h"
 
+#include "engine/Text1251.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -95,11 +97,12 @@ bool FileExists(const std::string& Name) {
 std::vector<uint8_t> ReadWholeFile(const std::string& Name) {
     const std::string Path = ResolvePath(Name);
     std::error_code Error;
-    if (fs::is_directory(Path, Error)) throw TFileError(Name + ": is a folder, not a file");
+    if (fs::is_directory(Path, Error))
+        throw TFileError(Name + ": is a folder, not a file", Win1251("это папка, а не файл"));
     std::ifstream In(Path, std::ios::binary);
-    if (!In) throw TFileError(Name + ": cannot open the file");
+    if (!In) throw TFileError(Name + ": cannot open the file", Win1251("файл не открывается"));
     std::vector<uint8_t> Bytes((std::istreambuf_iterator<char>(In)),
                                std::istreambuf_iterator<char>());
-    if (In.bad()) throw TFileError(Name + ": cannot read the file");
+    if (In.bad()) throw TFileError(Name + ": cannot read the file", Win1251("файл не читается"));
     return Bytes;
 }

@@ -6,13 +6,22 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
-// A file that cannot be read or whose contents are refused. The message names the file and the
-// fault: "data/maps/map1.map: file ends inside the road points".
+// A file that cannot be read or whose contents are refused. The message, for the log, names the
+// file and the fault: "data/maps/map1.map: file ends inside the road points". Where the player
+// is told (the console), Russian() is the fault alone in Russian, already in Windows-1251 (the
+// thrower converts its UTF-8 literal once); empty where the thrower gave none.
 class TFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    TFileError(const std::string& Message, std::string Russian1251)
+        : std::runtime_error(Message), RussianText(std::move(Russian1251)) {}
+    const std::string& Russian() const { return RussianText; }
+
+private:
+    std::string RussianText;
 };
 
 // The path of an existing file or folder that the name designates, or the name with '/' separators

@@ -252,6 +252,20 @@ void TMesh::CalcNormals() {
 }
 
 void TMesh::Weld() {
+    // A corner's texture coordinate is the one its face's texture index names where the mesh has
+    // one for that face (a loaded model has one for every face), else its vertex's own (a mesh
+    // built with one per vertex, as the road is); one out of range is (0, 0), and so is a missing
+    // normal. A corner naming no vertex is refused.
+    for (const TFace& Face : Faces)
+        for (const int32_t Corner : Face.V)
+            if (Corner < 0 || size_t(Corner) >= Vertices.size())
+                throw std::out_of_range("TMesh::Weld: a face names vertex " +
+                                        std::to_string(Corner) + " of " +
+                                        std::to_string(Vertices.size()));
+    const auto TexCoordAt = [&](size_t F, int C, int32_t Corner) {
+        const size_t T = F < FaceTexCoords.size() ? size_t(FaceTexCoords[F].V[C]) : size_t(Corner);
+        return T < TexCoords.size() ? TexCoords[T] : TTexCoord{};
+    };
     std::vector<TVec3> WeldedVertices, WeldedNormals;
     std::vector<TTexCoord> WeldedTexCoords;
     std::unordered_map<TWeldKey, int32_t, TWeldKeyHash> Found; // key -> its first vertex
@@ -260,12 +274,13 @@ void TMesh::Weld() {
         for (int C = 0; C < 3; ++C) {
             int32_t& Corner = Faces[F].V[C];
             const TVec3& P = Vertices[size_t(Corner)];
-            const TTexCoord& T = TexCoords[size_t(FaceTexCoords[F].V[C])];
+            const TTexCoord T = TexCoordAt(F, C, Corner);
             int32_t Welded = int32_t(WeldedVertices.size());
             if (Comparable(P, T)) Welded = Found.try_emplace(WeldKey(P, T), Welded).first->second;
             if (Welded == int32_t(WeldedVertices.size())) {
                 WeldedVertices.push_back(P);
-                WeldedNormals.push_back(Normals[size_t(Corner)]);
+                WeldedNormals.push_back(size_t(Corner) < Normals.size() ? Normals[size_t(Corner)]
+                                                                        : TVec3{});
                 WeldedTexCoords.push_back(T);
             }
             Corner = Welded;

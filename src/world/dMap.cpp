@@ -4,6 +4,7 @@
 
 #include "app/variables.h"
 #include "engine/Files.h"
+#include "engine/Text1251.h"
 #include "models/dMeshes.h"
 #include "world/dMapShared.h"
 
@@ -56,19 +57,26 @@ void TMap::Assign(TMapData&& Data) {
 void TMap::CheckBuilt(const std::string& FileName) const {
     for (size_t I = 0; I < Points.size(); ++I)
         if (!VecIsFinite(Points[I].Side))
-            RefuseMap(FileName, "no side vector can be formed at road point " + std::to_string(I));
+            RefuseMap(FileName, "no side vector can be formed at road point " + std::to_string(I),
+                      Win1251("у точки дороги ") + std::to_string(I) +
+                          Win1251(" не найти направления вбок"));
     for (size_t J = 0; J < Edges.size(); ++J) {
         const TRoadEdge& E = Edges[J];
         if (!VecIsFinite(E.A) || !VecIsFinite(E.B) || !VecIsFinite(E.Normal))
-            RefuseMap(FileName, "road edge " + std::to_string(J) +
-                                    " has no length or lies beyond the range of numbers");
+            RefuseMap(FileName,
+                      "road edge " + std::to_string(J) +
+                          " has no length or lies beyond the range of numbers",
+                      Win1251("край дороги ") + std::to_string(J) +
+                          Win1251(" без длины или за пределами чисел"));
     }
     for (const TDeskObject& O : Objects)
         if (!VecIsFinite(O.Pos) || !std::isfinite(O.Angle))
-            RefuseMap(FileName, "a start flag cannot be placed");
+            RefuseMap(FileName, "a start flag cannot be placed",
+                      Win1251("стартовый флажок не поставить"));
     for (const TTexCoord& T : RoadMesh->TexCoords)
         if (!std::isfinite(T.u) || !std::isfinite(T.v))
-            RefuseMap(FileName, "the road surface lies beyond the range of numbers");
+            RefuseMap(FileName, "the road surface lies beyond the range of numbers",
+                      Win1251("покрытие дороги за пределами чисел"));
 }
 
 void TMap::SwapTrack(TMap& Other) {
@@ -84,6 +92,13 @@ void TMap::SwapTrack(TMap& Other) {
 }
 
 void TMap::BuildEdges() {
+    // A loop needs two points and the closing copy (as every loaded track has); with fewer, or a
+    // count the list does not hold, there is no road: no edges and no start flags.
+    if (PointCount < 3 || size_t(PointCount) > Points.size()) {
+        Edges.clear();
+        EdgeIndex.Build(Edges);
+        return;
+    }
     const int32_t Segments = PointCount - 1;
     for (int32_t I = 0; I < Segments; ++I) {
         // Point 0's predecessor is the closing copy of itself, so its side is its first segment's.
@@ -122,6 +137,10 @@ void TMap::BuildEdges() {
 }
 
 void TMap::PlaceStartFlags() {
+    // The flags stand at the start segment's edges: none without them.
+    if (StartPoint < 0 || size_t(StartPoint) >= Points.size() ||
+        size_t(2) * size_t(StartPoint) + 1 >= Edges.size())
+        return;
     const size_t S = size_t(StartPoint);
     const TVec3& Side = Points[S].Side;
     // Times 180, then divided by pi, in double: not ArcTan2 * RadToDeg, whose constant is 180 / pi

@@ -3,6 +3,7 @@
 #include "world/dMap.h"
 
 #include "engine/Files.h"
+#include "engine/Text1251.h"
 #include "world/dMapShared.h"
 
 #include <bit>
@@ -65,32 +66,51 @@ bool SameSpotXY(const TVec3& A, const TVec3& B) {
 } // namespace
 
 TMapData ParseMap(const std::vector<uint8_t>& Bytes, const std::string& FileName) {
-    if (Bytes.size() < MAP_HEADER_BYTES) RefuseMap(FileName, "file ends inside the header");
+    if (Bytes.size() < MAP_HEADER_BYTES)
+        RefuseMap(FileName, "file ends inside the header", Win1251("файл обрывается в заголовке"));
     TMapReader In(Bytes);
     const int32_t N = In.Int();
     const int32_t M = In.Int();
     TMapData Data;
     Data.StartPoint = In.Int();
     Data.LapCount = In.Int();
-    if (N < 2) RefuseMap(FileName, "needs at least 2 road points, has " + std::to_string(N));
-    if (N > MAX_ROAD_POINTS) RefuseMap(FileName, "too many road points: " + std::to_string(N));
-    if (M < 0) RefuseMap(FileName, "negative desk object count " + std::to_string(M));
-    if (M > MAX_DESK_OBJECTS) RefuseMap(FileName, "too many desk objects: " + std::to_string(M));
+    const std::string NText = std::to_string(N), MText = std::to_string(M);
+    if (N < 2)
+        RefuseMap(FileName, "needs at least 2 road points, has " + NText,
+                  Win1251("нужно не меньше 2 точек дороги, а их ") + NText);
+    if (N > MAX_ROAD_POINTS)
+        RefuseMap(FileName, "too many road points: " + NText,
+                  Win1251("слишком много точек дороги: ") + NText);
+    if (M < 0)
+        RefuseMap(FileName, "negative desk object count " + MText,
+                  Win1251("отрицательное число предметов: ") + MText);
+    if (M > MAX_DESK_OBJECTS)
+        RefuseMap(FileName, "too many desk objects: " + MText,
+                  Win1251("слишком много предметов: ") + MText);
     // Both counts are below 2^31, so these sums cannot overflow 64 bits.
     const uint64_t PointsEnd = MAP_HEADER_BYTES + uint64_t(N) * MAP_POINT_BYTES;
     const uint64_t ObjectsEnd = PointsEnd + uint64_t(M) * MAP_OBJECT_BYTES;
-    if (Bytes.size() < PointsEnd) RefuseMap(FileName, "file ends inside the road points");
-    if (Bytes.size() < ObjectsEnd) RefuseMap(FileName, "file ends inside the desk objects");
-    if (Data.StartPoint < 0 || Data.StartPoint >= N)
-        RefuseMap(FileName, "start point " + std::to_string(Data.StartPoint) +
-                                " is not one of the " + std::to_string(N) + " road points");
+    if (Bytes.size() < PointsEnd)
+        RefuseMap(FileName, "file ends inside the road points",
+                  Win1251("файл обрывается в точках дороги"));
+    if (Bytes.size() < ObjectsEnd)
+        RefuseMap(FileName, "file ends inside the desk objects",
+                  Win1251("файл обрывается в предметах"));
+    if (Data.StartPoint < 0 || Data.StartPoint >= N) {
+        const std::string Start = std::to_string(Data.StartPoint);
+        RefuseMap(FileName, "start point " + Start + " is not one of the " + NText + " road points",
+                  Win1251("старт ") + Start + Win1251(" не из ") + NText +
+                      Win1251(" точек дороги"));
+    }
 
     Data.Points.resize(size_t(N));
     for (int32_t I = 0; I < N; ++I) {
         TRoadPoint& P = Data.Points[size_t(I)];
         P.Pos = In.Vec();
         P.HalfWidth = In.Float();
-        if (!AllFinite(P.Pos, P.HalfWidth)) RefuseMap(FileName, NotFinite("road point", I));
+        if (!AllFinite(P.Pos, P.HalfWidth))
+            RefuseMap(FileName, NotFinite("road point", I),
+                      Win1251("в точке дороги ") + std::to_string(I) + Win1251(" не число"));
     }
     Data.Objects.resize(size_t(M));
     for (int32_t I = 0; I < M; ++I) {
@@ -98,26 +118,36 @@ TMapData ParseMap(const std::vector<uint8_t>& Bytes, const std::string& FileName
         O.Pos = In.Vec();
         O.Angle = In.Float();
         O.Kind = In.Int();
-        if (!AllFinite(O.Pos, O.Angle)) RefuseMap(FileName, NotFinite("desk object", I));
-        if (O.Kind < 0 || O.Kind >= OBJECT_KIND_COUNT)
-            RefuseMap(FileName, "desk object " + std::to_string(I) + " has kind " +
-                                    std::to_string(O.Kind) + ", not 0 to " +
-                                    std::to_string(OBJECT_KIND_COUNT - 1));
+        if (!AllFinite(O.Pos, O.Angle))
+            RefuseMap(FileName, NotFinite("desk object", I),
+                      Win1251("в предмете ") + std::to_string(I) + Win1251(" не число"));
+        if (O.Kind < 0 || O.Kind >= OBJECT_KIND_COUNT) {
+            const std::string Object = std::to_string(I), Kind = std::to_string(O.Kind),
+                              Last = std::to_string(OBJECT_KIND_COUNT - 1);
+            RefuseMap(FileName,
+                      "desk object " + Object + " has kind " + Kind + ", not 0 to " + Last,
+                      Win1251("у предмета ") + Object + Win1251(" вид ") + Kind +
+                          Win1251(", а не от 0 до ") + Last);
+        }
     }
 
     // The builder normalises each segment's perpendicular and each point's sum of two of them.
     const std::vector<TRoadPoint>& P = Data.Points;
     for (size_t I = 0; I < P.size(); ++I) {
         const size_t Next = (I + 1) % P.size();
-        if (SameSpotXY(P[I].Pos, P[Next].Pos))
-            RefuseMap(FileName, "road points " + std::to_string(I) + " and " +
-                                    std::to_string(Next) + " lie on the same spot");
+        if (SameSpotXY(P[I].Pos, P[Next].Pos)) {
+            const std::string Two = std::to_string(I) + " and " + std::to_string(Next);
+            RefuseMap(FileName, "road points " + Two + " lie on the same spot",
+                      Win1251("точки дороги ") + std::to_string(I) + Win1251(" и ") +
+                          std::to_string(Next) + Win1251(" совпадают"));
+        }
     }
     // Point 0's side comes from its first segment alone (its predecessor is its own closing copy).
     for (size_t I = 1; I < P.size(); ++I) {
         const TVec3 Sum = RoadSideSum(P[I - 1].Pos, P[I].Pos, P[(I + 1) % P.size()].Pos);
         if (Sum.x == 0 && Sum.y == 0)
-            RefuseMap(FileName, "the road doubles back on itself at point " + std::to_string(I));
+            RefuseMap(FileName, "the road doubles back on itself at point " + std::to_string(I),
+                      Win1251("дорога разворачивается назад в точке ") + std::to_string(I));
     }
     return Data;
 }

@@ -7,9 +7,12 @@
 #include "math/dMath.h"
 
 #include <string>
+#include <utility>
 
-[[noreturn]] inline void RefuseMap(const std::string& FileName, const std::string& Fault) {
-    throw TFileError(FileName + ": " + Fault);
+// Fault in English for the log; Russian1251 the same fault for the console (see TFileError).
+[[noreturn]] inline void RefuseMap(const std::string& FileName, const std::string& Fault,
+                                   std::string Russian1251) {
+    throw TFileError(FileName + ": " + Fault, std::move(Russian1251));
 }
 
 // The sum of the perpendiculars of the road arriving at and leaving Pos: the side vector before

@@ -538,6 +538,18 @@ TEST_F(EdgeTest, ProbeValuesFollowTheFiveStepWalk) {
     EXPECT_EQ(Car.Masses[1].Pos.y, -5); // at rest within the radius: no direction, never tested
 }
 
+// The push is Radius / depth with the depth taken as at least 0.7: a probe 0.5 from the line is
+// pushed 12.5 / 0.7 = 17.857 units, one at 1 is pushed 12.5.
+TEST_F(EdgeTest, PushOfAProbeCloserThanSevenTenthsIsClampedToRadiusOverSevenTenths) {
+    TPlayerCar Car;
+    Pose(Car, Vec3(12.5, -1, 0), Vec3(-12.5, -1.5, 0));
+    Car.Masses[0].Pos.y = 1.5; // probe steps of 0.5: the first at -0.5, then pushed clear
+    Car.Masses[1].Pos.y = 1;   // the first probe at -1
+    Car.CollideWorld();
+    EXPECT_NEAR(Car.Masses[0].Pos.y, -0.5 - 12.5 / 0.7, 1e-4); // the clamp hides how near
+    EXPECT_NEAR(Car.Masses[1].Pos.y, -1 - 12.5, PROBE_TOLERANCE);
+}
+
 TEST_F(EdgeTest, MassBeyondTheEdgeLineIsNotPushed) {
     TPlayerCar Car;
     Pose(Car, Vec3(12.5, 3, 0), Vec3(-12.5, 3, 0));
@@ -800,13 +812,18 @@ TEST_F(DriverTest, LookAheadIsUndefinedAtTheLastPoint) {
     EXPECT_GT(Car.Speed, 0);
 }
 
-TEST_F(DriverTest, StuckCarBacksUpForOneInterval) {
-    TheEngine.SetTime(0);
+class StuckCheck : public DriverTest, public ::testing::WithParamInterface<int32_t> {};
+
+// The checks run on the engine's clock, also across its wrap from INT_MAX to INT_MIN (the second
+// start puts the wrap between the first and the second check).
+TEST_P(StuckCheck, StuckCarBacksUpForOneInterval) {
+    const int32_t Start = GetParam();
+    TheEngine.SetTime(Start);
     TAICar& Car = AddCar<TAICar>();
     Car.PlaceAt(Vec3(-1, 0, 0), 600, 0);
     Car.Accel = 0; // held in place: slow and not moving
     auto RunUntil = [&](int Ms) {
-        while (TheEngine.Time() < Ms)
+        while (ElapsedMs(Start, TheEngine.Time()) < Ms)
             StepRace();
     };
     // The first check compares with where the car was created, the origin, 600 away: not stuck.
@@ -817,7 +834,7 @@ TEST_F(DriverTest, StuckCarBacksUpForOneInterval) {
     EXPECT_FALSE(Car.Reversing);
     StepRace(); // 2000 ms: slow, and moved less than 200 since the previous check
     EXPECT_TRUE(Car.Reversing);
-    EXPECT_EQ(Car.LastCheckTime, 2000);
+    EXPECT_EQ(Car.LastCheckTime, MsAfter(Start, 2000));
     Car.Accel = 0.5;
     RunUntil(3000 - MS_PER_UPDATE);
     EXPECT_TRUE(Car.Reversing);
@@ -829,6 +846,8 @@ TEST_F(DriverTest, StuckCarBacksUpForOneInterval) {
     StepRace();
     EXPECT_GT(VecDot(Velocity(Car.Masses[1]), Car.Dir), Backwards);
 }
+
+INSTANTIATE_TEST_SUITE_P(OnTheClock, StuckCheck, ::testing::Values(0, INT32_MAX - 1500));
 
 TEST_F(DriverTest, SlowCarThatMovedTwoHundredUnitsIsNotStuck) {
     for (const float Moved : {200.0f, 199.99f}) {

@@ -970,11 +970,41 @@ TEST(PressQueue, TypedTextGoesToTheLatestPressOnce) {
     EXPECT_EQ(Queue.Key(), VK_NONE);
 }
 
-TEST(PressQueue, DropsPressesBeyondItsLimit) {
+// Presses beyond the limit are dropped; the oldest stay, in order, and each overflow (until the
+// queue has emptied) is logged once.
+TEST(PressQueue, KeepsTheOldestPressesInOrderAndLogsEachOverflowOnce) {
+    const auto OverflowsLogged = [] {
+        const std::string Log = Slurp(LogFile);
+        size_t Count = 0;
+        for (size_t At = Log.find("presses are waiting"); At != std::string::npos;
+             At = Log.find("presses are waiting", At + 1))
+            ++Count;
+        return Count;
+    };
+    const size_t Before = OverflowsLogged();
     TPressQueue Queue;
-    for (size_t I = 0; I < TPressQueue::MAX_WAITING + 10; ++I)
-        Queue.Push('A', 0);
-    EXPECT_EQ(Queue.Waiting(), TPressQueue::MAX_WAITING);
+    const int Extra = 10;
+    for (int Round = 0; Round < 2; ++Round) {
+        for (int I = 0; I < int(TPressQueue::MAX_WAITING) + Extra; ++I)
+            Queue.Push(1000 + I, 0);
+        Queue.AttachText('x'); // typed by a dropped press: no other press gets it
+        EXPECT_EQ(Queue.Waiting(), TPressQueue::MAX_WAITING);
+        Queue.TakeNext();
+        Queue.Push(2000, 0); // room again, but the overflow goes on until the queue empties
+        Queue.Push(2001, 0);
+        for (int I = 1; I < int(TPressQueue::MAX_WAITING); ++I) {
+            Queue.TakeNext();
+            EXPECT_EQ(Queue.Key(), 1000 + I);
+            EXPECT_EQ(Queue.Char(), 0);
+        }
+        Queue.TakeNext();
+        EXPECT_EQ(Queue.Key(), 2000);
+        Queue.TakeNext();
+        EXPECT_EQ(Queue.Waiting(), 0u);
+    }
+    if (Engine) {
+        EXPECT_EQ(OverflowsLogged() - Before, 2u) << "the engine's log: " << LogFile;
+    }
 }
 
 TEST(Letterbox, FitsTheGameScreenCentredWithBars) {

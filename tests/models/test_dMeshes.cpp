@@ -500,6 +500,25 @@ TEST_F(MeshTest, NaNCornersNeverMerge) {
     EXPECT_EQ(M.VertexCount, 3);
 }
 
+// A mesh built by hand with no texture coordinates or normals at all welds by position alone; one
+// whose face names a vertex it lacks is refused, before anything changes.
+TEST_F(MeshTest, MeshWithoutTextureCoordinatesWeldsByPositionAndAMissingVertexIsRefused) {
+    TMesh M;
+    M.Vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}};
+    M.Faces = {Face(0, 1, 2), Face(3, 2, 0)};
+    M.FaceCount = 2;
+    M.Weld();
+    EXPECT_EQ(M.VertexCount, 3);
+    EXPECT_EQ(M.Faces[1].V[0], 1);
+    ASSERT_EQ(M.TexCoords.size(), 3u);
+    EXPECT_EQ(M.TexCoords[2].u, 0);
+    EXPECT_TRUE(SameBits(M.Normals[0], TVec3{}));
+
+    M.Faces[1].V[2] = 3;
+    EXPECT_THROW(M.Weld(), std::out_of_range);
+    EXPECT_EQ(M.VertexCount, 3);
+}
+
 // --- Texture ----------------------------------------------------------------------------------
 
 TEST_F(MeshTest, LoadReleasesTheTextureUntilSetTextureIsCalledAgain) {

@@ -329,6 +329,23 @@ point  -900   300 100
 point  -600     0 100
 )";
 
+// Count points of a zigzag across the whole desk: each leg is about 640 road points long.
+std::string DeskZigzag(int Count) {
+    std::string S = "laps 2\n";
+    for (int I = 0; I < Count; ++I)
+        S += "point " + std::to_string(I % 2 ? 19000 : -19000) + " " + std::to_string(I * 300) +
+             " 120" + (I == 0 ? " start" : "") + "\n";
+    return S;
+}
+
+// The loop followed by Count more lines made by Line(I).
+std::string LoopWith(int Count, std::string (*Line)(int)) {
+    std::string S = LOOP;
+    for (int I = 0; I < Count; ++I)
+        S += Line(I);
+    return S;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EveryFault, RefusedTrack,
     ::testing::Values(
@@ -364,7 +381,32 @@ INSTANTIATE_TEST_SUITE_P(
         TBadTrack{"bad_number", Replace(LOOP, "1300 -300 120", "1300 -3OO 120"), 7,
                   "is not a number"},
         TBadTrack{"unknown_keyword", LOOP + "pointt 0 0 100\n", LOOP_FIRST_FREE_LINE,
-                  "unknown keyword"}),
+                  "unknown keyword"},
+        // Every number has a range, refused at once: a point far off the desk would otherwise
+        // be laid out into billions of road points.
+        TBadTrack{"point_off_the_desk", Replace(LOOP, "1300 -300 120", "99999999999 -300 120"), 7,
+                  "x 99999999999 is out of range (the desk: -20000 to 20000)"},
+        TBadTrack{"object_off_the_desk", LOOP + "object book 0 -20001 0\n", LOOP_FIRST_FREE_LINE,
+                  "y -20001 is out of range (the desk: -20000 to 20000)"},
+        TBadTrack{"zero_half_width", Replace(LOOP, "1300 -300 120", "1300 -300 0"), 7,
+                  "half-width 0 is out of range (1 to 1000)"},
+        TBadTrack{"huge_half_width", Replace(LOOP, "1300 -300 120", "1300 -300 1e9"), 7,
+                  "half-width 1e9 is out of range (1 to 1000)"},
+        TBadTrack{"huge_lap_count", Replace(LOOP, "laps 2", "laps 99999999999"), 2,
+                  "lap count 99999999999 is out of range (a whole number from 1 to 1000)"},
+        TBadTrack{"fractional_lap_count", Replace(LOOP, "laps 2", "laps 2.5"), 2,
+                  "lap count 2.5 is not a whole number from 1 to 1000"},
+        TBadTrack{"wild_angle", LOOP + "object book 0 50 361\n", LOOP_FIRST_FREE_LINE,
+                  "angle 361 is out of range (-360 to 360 degrees)"},
+        TBadTrack{"too_many_points",
+                  LoopWith(1001 - 13, // the loop has 13
+                           [](int I) { return "point " + std::to_string(I) + " 9000 120\n"; }),
+                  LOOP_FIRST_FREE_LINE + 1000 - 13, "too many points (a track has at most 1000)"},
+        TBadTrack{"too_many_objects",
+                  LoopWith(501, [](int) { return std::string("object book 0 50 0\n"); }),
+                  LOOP_FIRST_FREE_LINE + 500, "too many objects (a track has at most 500)"},
+        TBadTrack{"road_too_long", DeskZigzag(12), 8,
+                  "the road is too long: it needs more than 4000 road points"}),
     [](const ::testing::TestParamInfo<TBadTrack>& I) { return std::string(I.param.Name); });
 
 // ================================================================================================

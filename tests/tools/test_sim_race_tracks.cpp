@@ -211,8 +211,10 @@ TEST_F(RaceHashes, ScriptedRaceOnEveryTrackIsTheSameEveryTimeAndWithEveryCompile
 
 // --- Replays ----------------------------------------------------------------------------------
 
-// The scripted race of RaceHashes on map1 as the game would record it: update k at k * 25 ms.
-std::string ScriptedReplay(const std::string& MapHash, const std::string& RaceHash, int Updates) {
+// The scripted race of RaceHashes on map1 as the game would record it: the level loaded at
+// LoadMs, update k at k * 25 ms after it on the engine's wrapping 32-bit clock.
+std::string ScriptedReplay(const std::string& MapHash, const std::string& RaceHash, int Updates,
+                           int32_t LoadMs = 0) {
     std::vector<std::pair<int, std::string>> Changes;
     for (const std::string& Line : SplitLines(PLAYER_SCRIPT)) {
         int From = 0;
@@ -225,10 +227,12 @@ std::string ScriptedReplay(const std::string& MapHash, const std::string& RaceHa
             if (From <= Update) Held = Keys;
         return Held;
     };
-    std::string Text =
-        "marvolin-replay 1\nmap map1 " + MapHash + "\ncar 3\nload 0 " + KeysAt(0) + "\n";
+    std::string Text = "marvolin-replay 1\nmap map1 " + MapHash + "\ncar 3\nload " +
+                       std::to_string(LoadMs) + " " + KeysAt(0) + "\n";
     for (int K = 1; K <= Updates; ++K)
-        Text += std::to_string(K) + " " + std::to_string(K * 25) + " " + KeysAt(K) + "\n";
+        Text += std::to_string(K) + " " +
+                std::to_string(int32_t(uint32_t(LoadMs) + uint32_t(K * 25))) + " " + KeysAt(K) +
+                "\n";
     return Text + "end " + std::to_string(Updates) + " " + RaceHash + " quit\n";
 }
 
@@ -238,13 +242,18 @@ std::string Hex(uint64_t Value) {
     return Text;
 }
 
-TEST_F(RaceHashes, AReplayOfTheScriptedRaceHoldsTheStoredHashAndAnotherHashIsRefused) {
-    const std::string Map = Slurp(MapFile(1));
-    uint64_t MapHash = 14695981039346656037ull; // FNV-1a of the map file's bytes
-    for (const unsigned char C : Map) {
-        MapHash ^= C;
-        MapHash *= 1099511628211ull;
+// FNV-1a of the bytes of map1's file.
+uint64_t Map1Hash() {
+    uint64_t Hash = 14695981039346656037ull;
+    for (const unsigned char C : Slurp(MapFile(1))) {
+        Hash ^= C;
+        Hash *= 1099511628211ull;
     }
+    return Hash;
+}
+
+TEST_F(RaceHashes, AReplayOfTheScriptedRaceHoldsTheStoredHashAndAnotherHashIsRefused) {
+    const uint64_t MapHash = Map1Hash();
     const std::string Good =
         Write("good.replay", ScriptedReplay(Hex(MapHash), Hex(RACE_HASHES[0]), HASHED_UPDATES));
     ASSERT_EQ(Run({"race", "--replay", Good, "--trace", TracePath()}), 0) << Err;
@@ -266,6 +275,16 @@ TEST_F(RaceHashes, AReplayOfTheScriptedRaceHoldsTheStoredHashAndAnotherHashIsRef
     EXPECT_NE(Err.find("cut short"), std::string::npos) << Err;
     EXPECT_EQ(std::count(Err.begin(), Err.end(), '\n'), 1) << "one line: " << Err;
     EXPECT_EQ(Run({"race", "--replay", Write("torn.replay", Text.substr(0, Half - 3))}), 2);
+}
+
+// The engine's clock wraps from INT_MAX to INT_MIN. The race reads only intervals of it, so the
+// scripted race loaded 3 s before the wrap (its countdown, its stuck checks and its laps running
+// across it) is the stored race.
+TEST_F(RaceHashes, TheScriptedRaceAcrossTheClocksWrapIsTheStoredRace) {
+    const std::string Replay =
+        Write("wrap.replay", ScriptedReplay(Hex(Map1Hash()), Hex(RACE_HASHES[0]), HASHED_UPDATES,
+                                            INT32_MAX - 3000));
+    EXPECT_EQ(Run({"race", "--replay", Replay}), 0) << Err;
 }
 
 } // namespace

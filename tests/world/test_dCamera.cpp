@@ -92,6 +92,23 @@ TEST_F(CameraTest, StationaryCarsLeadDecaysByFourteenFifteenthsPerUpdate) {
     EXPECT_NEAR(View.NextPos.y, 75, SETTLED);
 }
 
+// Each of x, y and z of the lead closes a fifteenth of its own gap to the goal in one update (the
+// goal's z is always 0); the camera stands over the car plus the lead.
+TEST_F(CameraTest, EveryComponentOfTheLeadClosesAFifteenthOfItsGapPerUpdate) {
+    First.Dir = Vec3(0.6f, -0.8f, 0);
+    First.Speed = 9;
+    First.Pos = Vec3(100, 200, 0);
+    View.Lead = Vec3(30, -15, 6);
+    Update();
+    EXPECT_NEAR(View.LeadGoal.y, -50.4, 1e-5);
+    EXPECT_NEAR(View.Lead.x, 30.52, 1e-5);  // 30 + (37.8 - 30) / 15
+    EXPECT_NEAR(View.Lead.y, -17.36, 1e-5); // -15 + (-50.4 + 15) / 15
+    EXPECT_NEAR(View.Lead.z, 5.6, 1e-5);    // 6 - 6 / 15
+    EXPECT_NEAR(View.NextPos.x, 130.52, 1e-4);
+    EXPECT_NEAR(View.NextPos.y, 182.64, 1e-4);
+    EXPECT_EQ(View.NextPos.z, 850);
+}
+
 TEST_F(CameraTest, EachWheelStepMovesFortyUnitsWithoutLimit) {
     Update(1);
     EXPECT_EQ(View.NextPos.z, 810);

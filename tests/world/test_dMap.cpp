@@ -296,6 +296,41 @@ TEST_F(MapTest, RoadMeshTrianglesFollowTheEdges) {
     EXPECT_EQ(Mesh.TexCoords[1].v, float(2.0 * 1 / 512));
 }
 
+// The road mesh carries one texture coordinate per vertex and none per face: welded, it keeps
+// them, one vertex per edge point (the square loop's 8).
+TEST_F(MapTest, WeldedRoadMeshKeepsItsPositionsAndTextureCoordinates) {
+    const auto M = Load(SquareLoop());
+    TMesh& Mesh = *M->RoadMesh;
+    const std::vector<TVec3> Positions = Mesh.Vertices;
+    const std::vector<TTexCoord> Coords = Mesh.TexCoords;
+    Mesh.Weld();
+    EXPECT_EQ(Mesh.VertexCount, 8);
+    for (size_t K = 0; K < 3 * Mesh.Faces.size(); ++K) {
+        const size_t V = size_t(Mesh.Faces[K / 3].V[K % 3]);
+        EXPECT_TRUE(Same(Mesh.Vertices[V], Positions[K])) << K;
+        EXPECT_EQ(Mesh.TexCoords[V].u, Coords[K].u) << K;
+        EXPECT_EQ(Mesh.TexCoords[V].v, Coords[K].v) << K;
+    }
+}
+
+// Every loaded track has two points and the closing copy; a map filled by hand with fewer (or a
+// count its list does not hold) gets no road at all.
+TEST_F(MapTest, FewerThanThreePointsBuildNoEdgesNoFlagsAndNoRoad) {
+    const std::pair<int32_t, int32_t> Cases[] = {{0, 0}, {1, 1}, {2, 2}, {5, 2}}; // count, held
+    for (const auto& [Count, Held] : Cases) {
+        TMap M;
+        for (int32_t I = 0; I < Held; ++I)
+            M.Points.push_back({Vec3(float(100 * I), 0, 0), {}, 10});
+        M.PointCount = Count;
+        M.BuildEdges();
+        M.BuildRoadMesh();
+        EXPECT_TRUE(M.Edges.empty()) << Count;
+        EXPECT_TRUE(M.Objects.empty()) << Count;
+        EXPECT_EQ(M.RoadMesh->FaceCount, 0) << Count;
+        EXPECT_TRUE(M.EdgesNear(0, 0).empty()) << Count;
+    }
+}
+
 TEST_F(MapTest, RoadTextureCoordinatesTruncateTowardsZero) {
     TMap M;
     TRoadEdge A, B;

@@ -88,13 +88,25 @@ struct TSourceLine {
             Refuse(std::string(What) + " \"" + Words[I] + "\" is not a number");
         return V;
     }
+    // A number from Min to Max; Range says so in the refusal.
+    double Number(size_t I, const char* What, double Min, double Max,
+                  const std::string& Range) const {
+        const double V = Number(I, What);
+        if (V < Min || V > Max)
+            Refuse(std::string(What) + " " + Words[I] + " is out of range (" + Range + ")");
+        return V;
+    }
+    double DeskCoordinate(size_t I, const char* What) const {
+        return Number(I, What, -DESK_HALF_SIZE, DESK_HALF_SIZE,
+                      "the desk: " + Rounded(-DESK_HALF_SIZE) + " to " + Rounded(DESK_HALF_SIZE));
+    }
 };
 
 void ReadLaps(const TSourceLine& L, TTrackSource& S) {
     L.Expect(2, 2, "laps COUNT");
-    const double Laps = L.Number(1, "lap count");
-    if (Laps < 1 || Laps != std::floor(Laps) || Laps > 1000)
-        L.Refuse("lap count must be a whole number from 1 to 1000");
+    const std::string Range = "a whole number from 1 to " + std::to_string(MAX_LAPS);
+    const double Laps = L.Number(1, "lap count", 1, MAX_LAPS, Range);
+    if (Laps != std::floor(Laps)) L.Refuse("lap count " + L.Words[1] + " is not " + Range);
     if (S.LapsLine)
         L.Refuse("a second lap count (the first is on line " + std::to_string(S.LapsLine) + ")");
     S.LapCount = int(Laps);
@@ -103,8 +115,13 @@ void ReadLaps(const TSourceLine& L, TTrackSource& S) {
 
 void ReadPoint(const TSourceLine& L, TTrackSource& S) {
     L.Expect(4, 5, "point X Y HALFWIDTH [start]");
-    const TControlPoint P{{L.Number(1, "x"), L.Number(2, "y")}, L.Number(3, "half-width"), L.Line};
-    if (P.HalfWidth <= 0) L.Refuse("half-width must be above 0");
+    if (S.Controls.size() >= size_t(MAX_CONTROL_POINTS))
+        L.Refuse("too many points (a track has at most " + std::to_string(MAX_CONTROL_POINTS) +
+                 ")");
+    const TControlPoint P{{L.DeskCoordinate(1, "x"), L.DeskCoordinate(2, "y")},
+                          L.Number(3, "half-width", MIN_HALF_WIDTH, MAX_HALF_WIDTH,
+                                   Rounded(MIN_HALF_WIDTH) + " to " + Rounded(MAX_HALF_WIDTH)),
+                          L.Line};
     if (L.Words.size() == 5) {
         if (Lower(L.Words[4]) != "start")
             L.Refuse("unknown marker \"" + L.Words[4] + "\" (only \"start\")");
@@ -120,13 +137,18 @@ void ReadPoint(const TSourceLine& L, TTrackSource& S) {
 
 void ReadObject(const TSourceLine& L, TTrackSource& S) {
     L.Expect(5, 5, "object KIND X Y ANGLE");
+    if (S.Objects.size() >= size_t(MAX_SOURCE_OBJECTS))
+        L.Refuse("too many objects (a track has at most " + std::to_string(MAX_SOURCE_OBJECTS) +
+                 ")");
     const int Kind = ParseKind(L.Words[1]);
     if (Kind < 0)
         L.Refuse("unknown object kind \"" + L.Words[1] + "\" (0 to " +
                  std::to_string(OBJECT_KIND_COUNT - 1) + " or one of: " + KindList() + ")");
     TDeskObject O;
-    O.Pos = {float(L.Number(2, "x")), float(L.Number(3, "y")), 0};
-    O.Angle = float(L.Number(4, "angle"));
+    O.Pos = {float(L.DeskCoordinate(2, "x")), float(L.DeskCoordinate(3, "y")), 0};
+    O.Angle =
+        float(L.Number(4, "angle", -MAX_ANGLE_DEG, MAX_ANGLE_DEG,
+                       Rounded(-MAX_ANGLE_DEG) + " to " + Rounded(MAX_ANGLE_DEG) + " degrees"));
     O.Kind = Kind;
     S.Objects.push_back(O);
     S.ObjectLines.push_back(L.Line);
@@ -240,6 +262,12 @@ void LayRoad(const TTrackSource& S, TCompiledTrack& Track) {
         const std::vector<double> Arc = Piece.ArcLengths();
         const double Length = Arc.back();
         const int Count = RoadPointsAlong(Length);
+        if (Track.Map.Points.size() + size_t(Count) > size_t(MAX_ROAD_POINTS))
+            throw TTrackError(
+                Track.Source, From.Line,
+                "the road is too long: it needs more than " + std::to_string(MAX_ROAD_POINTS) +
+                    " road points by here (at most " + std::to_string(MAX_ROAD_POINTS) +
+                    ", about " + Rounded(MAX_ROAD_POINTS * ROAD_POINT_SPACING) + " units)");
         if (Length / Count < MIN_ROAD_POINT_SPACING)
             Track.Warnings.push_back(Track.Source + ":" + std::to_string(From.Line) +
                                      ": warning: the road to the next point is only " +

@@ -2,12 +2,16 @@
 // Track sources: one small text file per track, compiled into a .map.
 //
 //     # comments run from '#' to the end of the line
-//     laps 3                      how many laps a race has (1 or more)
+//     laps 3                      how many laps a race has (1 to MAX_LAPS)
 //     point X Y HALFWIDTH [start] a centre-line control point, in driving order; exactly one
 //                                 carries "start": the start and finish line
 //     object KIND X Y ANGLE       a desk object: its kind number or name ("stapler", "book",
 //                                 or the model's file name such as "stepler"), position, angle
 //                                 in degrees as the game draws it
+//
+// Every number has a range (below), and so do the counts of points, objects and road points: a
+// value outside it is refused on its line at once, so that no source, however wrong, keeps the
+// generator working or allocating without bound.
 //
 // The road runs along a closed Catmull-Rom spline (centripetal) through the control points,
 // resampled to road points about ROAD_POINT_SPACING apart, every control point itself a road
@@ -31,6 +35,18 @@ constexpr double START_STRAIGHT_AHEAD = 300;   // ... and this far ahead of it
 constexpr double START_STRAIGHT_TOLERANCE_DEG = 3;
 constexpr double ROAD_CLEARANCE = 12; // desk objects stay this far off the road
 constexpr double ROAD_SELF_GAP = 40;  // verge between two passes of the road
+
+// The ranges of a source's numbers. X and Y of points and objects lie on the desk, a square
+// DESK_HALF_SIZE each way from the origin (the shipped tracks stay within 6200).
+constexpr double DESK_HALF_SIZE = 20000; // world units
+constexpr double MIN_HALF_WIDTH = 1;     // world units
+constexpr double MAX_HALF_WIDTH = 1000;
+constexpr int MAX_LAPS = 1000;
+constexpr double MAX_ANGLE_DEG = 360; // object angles from -360 to 360 degrees
+constexpr int MAX_CONTROL_POINTS = 1000;
+constexpr int MAX_SOURCE_OBJECTS = 500;
+// The checks compare every road point with every other: the road may have at most this many.
+constexpr int MAX_ROAD_POINTS = 4000;
 
 // A fault in a track source: "FILE:LINE: fault".
 class TTrackError : public std::runtime_error {

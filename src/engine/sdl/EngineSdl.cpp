@@ -341,7 +341,7 @@ double TSdlEngine::ClockMs() const {
 }
 
 int TSdlEngine::Time() {
-    return int(std::floor(CallbackClockMs ? *CallbackClockMs : ClockMs()));
+    return WrappedMs(int64_t(std::floor(CallbackClockMs ? *CallbackClockMs : ClockMs())));
 }
 
 void TSdlEngine::SleepMs(double Ms) {
@@ -566,7 +566,7 @@ void TSdlEngine::TInputService::PadPressed(int Button) {
     }
 }
 
-void TSdlEngine::TInputService::MoveCursorByPad(double ElapsedMs) {
+void TSdlEngine::TInputService::MoveCursorByPad(double StepMs) {
     if (Focus != TInputFocus::MENU) return;
     double SpeedX = 0, SpeedY = 0;
     PadCursorVelocity(PadNow, SpeedX, SpeedY);
@@ -579,9 +579,9 @@ void TSdlEngine::TInputService::MoveCursorByPad(double ElapsedMs) {
         PadHoldsCursor = true;
     }
     PadCursorX =
-        std::clamp(PadCursorX + SpeedX * ElapsedMs / 1000, 0.0, double(GAME_SCREEN_WIDTH - 1));
+        std::clamp(PadCursorX + SpeedX * StepMs / 1000, 0.0, double(GAME_SCREEN_WIDTH - 1));
     PadCursorY =
-        std::clamp(PadCursorY + SpeedY * ElapsedMs / 1000, 0.0, double(GAME_SCREEN_HEIGHT - 1));
+        std::clamp(PadCursorY + SpeedY * StepMs / 1000, 0.0, double(GAME_SCREEN_HEIGHT - 1));
 }
 
 void TSdlEngine::TInputService::CursorPos(int& X, int& Y) {

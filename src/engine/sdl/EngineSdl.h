@@ -107,8 +107,8 @@ private:
         bool KeyHeld(int Key) const;
         // A press of a button of the pad that drives: Start is Escape, A in the menu a click.
         void PadPressed(int Button);
-        // Moves the cursor as the pad's stick and d-pad say, in the menu, for ElapsedMs.
-        void MoveCursorByPad(double ElapsedMs);
+        // Moves the cursor as the pad's stick and d-pad say, in the menu, for StepMs.
+        void MoveCursorByPad(double StepMs);
         TSdlEngine* Owner = nullptr;
         std::set<int> HeldScancodes;
         bool MouseHeld = false;

@@ -2,9 +2,16 @@
 
 #include "engine/Engine.h"
 
+#include <string>
+
 void TPressQueue::Push(int VirtualKey, int Char) {
     if (Presses.size() >= MAX_WAITING) {
         LatestAwaitsText = false;
+        if (!Overflowing)
+            exLog("input: " + std::to_string(MAX_WAITING) +
+                  " presses are waiting for updates (a long stall); the presses after them are "
+                  "dropped until those are taken");
+        Overflowing = true;
         return;
     }
     Presses.push_back({VirtualKey, Char});
@@ -24,12 +31,12 @@ void TPressQueue::TakeNext() {
     CurrentKey = Presses.front().Key;
     CurrentChar = Presses.front().Char;
     Presses.pop_front();
-    if (Presses.empty()) LatestAwaitsText = false;
+    if (Presses.empty()) LatestAwaitsText = Overflowing = false;
 }
 
 void TPressQueue::Clear() {
     Presses.clear();
-    LatestAwaitsText = false;
+    LatestAwaitsText = Overflowing = false;
     CurrentKey = VK_NONE;
     CurrentChar = 0;
 }

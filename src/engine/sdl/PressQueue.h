@@ -7,7 +7,10 @@
 
 class TPressQueue {
 public:
-    // Presses beyond this many wait nowhere: they are dropped (a key held through a long stall).
+    // At most this many presses wait. After a long stall the oldest are kept, in order, and later
+    // ones dropped: what was pressed first still happens first, and typed text loses only its end
+    // (keeping the newest instead would cut letters out of its middle or beginning). The log says
+    // so once per overflow: from the first press dropped until the queue has emptied.
     static constexpr size_t MAX_WAITING = 64;
 
     // A press of the virtual key, typing Char (0 for none) unless typed text follows (AttachText).
@@ -31,5 +34,6 @@ private:
     };
     std::deque<TPress> Presses;
     bool LatestAwaitsText = false;
+    bool Overflowing = false; // a press was dropped since the queue was last empty
     int CurrentKey = -1, CurrentChar = 0;
 };
