@@ -391,6 +391,17 @@ TEST_F(ConsoleTest, TabOnAnEmptyLineDoesNothing) {
     EXPECT_EQ(C().Cursor, 0);
 }
 
+// A last step past the full height stops there at rest: the frames between that update and the
+// next draw the panel still, not sliding on from the step before.
+TEST_F(ConsoleTest, SlideThatOvershootsTheHeightEndsAtRestOnIt) {
+    C().Height = 190;
+    Press(VK_OEM_3);
+    Idle(10); // 20 a step: the tenth would reach 200
+    EXPECT_EQ(C().State, csOpen);
+    EXPECT_EQ(C().Pos, 190);
+    EXPECT_EQ(C().PrevPos, 190);
+}
+
 TEST_F(ConsoleTest, OpensInElevenUpdatesAfterTheToggle) {
     Press(VK_OEM_3);
     EXPECT_EQ(C().State, csOpening);

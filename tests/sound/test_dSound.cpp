@@ -122,6 +122,27 @@ TEST_F(RaceSounds, SlidingOrTheHandbrakeSquealsTheTyres) {
     EXPECT_GT(Tyres.Settings.Gain, 0);
 }
 
+// However far to one side a car is, it pans only PAN_SHARE of the way; however hard a car slides,
+// its tyres squeal no louder than their full gain.
+TEST_F(RaceSounds, PanAndTyreLoudnessStopAtTheirLimits) {
+    StartRace("map1");
+    ParkComputerCars();
+    const TVec3 Away = Vec3(5000, 0, 0); // far right of every other car, off the road
+    for (TPointMass& M : Car(0).Masses) {
+        M.Pos = VecAdd(M.Pos, Away);
+        M.OldPos = VecAdd(M.OldPos, Away);
+    }
+    Tick();
+    const TVec3 Slide = VecScale(Car(0).Right, 9); // sideways at 9 units per update: past loud
+    for (TPointMass& M : Car(0).Masses)
+        Push(M, Slide);
+    Tick();
+    const std::vector<const TVoice*> Engines = VoicesOf(SOUND_ENGINE);
+    for (size_t I = 1; I < Engines.size(); ++I)
+        EXPECT_EQ(Engines[I]->Settings.Pan, float(-TGameSounds::PAN_SHARE)) << I;
+    EXPECT_EQ(VoicesOf(SOUND_TYRES)[0]->Settings.Gain, float(TGameSounds::TYRES_GAIN));
+}
+
 TEST_F(RaceSounds, BehindTheMenuTheRacePausesWhileClicksAndTheConsoleStillSound) {
     StartRace("map1");
     Tick();
