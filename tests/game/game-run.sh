@@ -5,7 +5,7 @@
 # still running; the latest game's log.txt is kept as BUILD/NAME-log.txt.
 
 GAME_GIVE_UP_AFTER_MS=${GAME_GIVE_UP_AFTER_MS:-150000} # the game quits by itself if a script hangs
-GAME_WINDOW_WAIT_S=60
+GAME_START_WAIT_S=60
 CONSOLE_SLIDE_S=0.5 # the console opens or closes in a quarter of a second of updates
 QUIT_WAIT_S=60
 
@@ -28,7 +28,8 @@ trap game_cleanup EXIT
 # The sound goes to OpenAL's null output: the test machine needs no sound device.
 export ALSOFT_DRIVERS=null
 
-# game_start FOLDER [OPTION...]: the game in a window, working in FOLDER; waits for its window.
+# game_start FOLDER [OPTION...]: the game in a window, working in FOLDER; waits for its window and
+# for the end of its start-up (keys sent earlier would reach it all at once as its loop starts).
 # Sets game (the process) and window; stdout and stderr go to FOLDER/output.
 game_start() {
     local folder="$1"; shift
@@ -37,16 +38,21 @@ game_start() {
     game=$!
     game_folder="$folder"
     window=
-    local waited=0
-    while [ -z "$window" ]; do
-        window="$(xdotool search --onlyvisible --pid "$game" 2>/dev/null | head -1 || true)"
-        [ -n "$window" ] && break
-        kill -0 "$game" 2>/dev/null || { game_wait; fail "the game ended at start-up: $(game_said)"; }
-        [ "$waited" -lt $((GAME_WINDOW_WAIT_S * 10)) ] || fail "no window after ${GAME_WINDOW_WAIT_S} s"
+    for _ in $(seq $((GAME_START_WAIT_S * 10))); do
+        if ! kill -0 "$game" 2>/dev/null; then
+            game_wait
+            fail "the game ended at start-up ($status): $(game_said)"
+        fi
+        if grep -qF "start-up: done" "$folder/log.txt" 2>/dev/null; then
+            window="$(xdotool search --onlyvisible --pid "$game" 2>/dev/null | head -1 || true)"
+            if [ -n "$window" ]; then
+                sleep 1 # the first frames, slow to draw
+                return 0
+            fi
+        fi
         sleep 0.1
-        waited=$((waited + 1))
     done
-    sleep 1 # the first frames
+    fail "no window and no end of the start-up after $GAME_START_WAIT_S s: $(game_said)"
 }
 
 game_said() { cat "$game_folder/output" "$game_folder/log.txt" 2>/dev/null | tail -40; }
@@ -81,11 +87,31 @@ game_click() {
         "sleep 0.5"
 }
 
-# game_console LINE: opens the console, runs LINE and closes it (the console must be closed).
-game_console() {
-    game_xdo "key grave" "sleep $CONSOLE_SLIDE_S" "type --delay 40 \"$1\"" "key Return" \
-        "sleep 0.2" "key grave" "sleep $CONSOLE_SLIDE_S"
+# A console line typed into a game whose loop has stalled reaches it all at once, while the console
+# is still sliding open and takes no text; and a script may not know whether the console is open.
+# So each try toggles the console, clears its line and types; the log, or the game's end, says
+# whether a try worked, and the next try toggles again.
+CONSOLE_TRIES=5
+console_try() {
+    local toggle=("key grave" "sleep $CONSOLE_SLIDE_S")
+    [ "$2" = open ] && toggle=()
+    game_xdo "${toggle[@]}" "key End" "key --delay 10 --repeat 60 BackSpace" \
+        "type --delay 40 \"$1\"" "key Return"
 }
+
+# game_console LINE TEXT [open]: runs LINE in the console until log.txt has a line with TEXT; the
+# console is left open. "open": the console is thought to be open already.
+game_console() {
+    local state="${3:-}"
+    for _ in $(seq "$CONSOLE_TRIES"); do
+        console_try "$1" "$state"
+        game_wait_log "$2" 4 && return 0
+        state=
+    done
+    fail "the console does not run \"$1\": $(game_said)"
+}
+
+game_console_close() { game_xdo "key grave" "sleep $CONSOLE_SLIDE_S"; }
 
 # game_wait_log TEXT [SECONDS]: whether log.txt gets a line with TEXT within SECONDS (default 10).
 game_wait_log() {
@@ -97,21 +123,23 @@ game_wait_log() {
     return 1
 }
 
-# game_quit: the console's Quit with the console closed; fails unless the game ends with status 0.
+# game_quit [open]: the console's Quit; fails unless the game ends, with status 0.
 game_quit() {
-    game_xdo "key grave" "sleep $CONSOLE_SLIDE_S" "type --delay 40 Quit" "key Return"
-    game_wait_ended
-    [ "$status" -eq 0 ] || fail "the game ended with status $status: $(game_said)"
-}
-
-# game_wait_ended: up to QUIT_WAIT_S for the game to end (then killed: a failure).
-game_wait_ended() {
-    for _ in $(seq $((QUIT_WAIT_S * 10))); do
-        kill -0 "$game" 2>/dev/null || break
-        sleep 0.1
+    local state="${1:-}"
+    for _ in $(seq "$CONSOLE_TRIES"); do
+        console_try Quit "$state"
+        state=
+        for _ in $(seq $((QUIT_WAIT_S * 10 / CONSOLE_TRIES))); do
+            kill -0 "$game" 2>/dev/null || break
+            sleep 0.1
+        done
+        if ! kill -0 "$game" 2>/dev/null; then
+            game_wait
+            [ "$status" -eq 0 ] || fail "the game ended with status $status: $(game_said)"
+            return 0
+        fi
     done
-    kill -0 "$game" 2>/dev/null && fail "the game does not end on Quit: $(game_said)"
-    game_wait
+    fail "the game does not end on the console's Quit: $(game_said)"
 }
 
 # game_check_clean [WHAT]: no sanitizer report in the game's output, no error line in its log.

@@ -120,8 +120,8 @@ void TRandomPad::Randomize(bool MenuHasInput) {
 void TRandomPad::RestMenuControls() {
     SDL_JoystickSetVirtualAxis(Joystick, SDL_CONTROLLER_AXIS_LEFTX, 0);
     SDL_JoystickSetVirtualAxis(Joystick, SDL_CONTROLLER_AXIS_LEFTY, 0);
-    for (const int Button : {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_DPAD_UP,
-                             SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_DPAD_LEFT,
-                             SDL_CONTROLLER_BUTTON_DPAD_RIGHT})
+    for (const int Button :
+         {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+          SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT})
         SDL_JoystickSetVirtualButton(Joystick, Button, SDL_RELEASED);
 }
