@@ -181,6 +181,8 @@ int main(int Argc, char** Argv) {
         }
     }
 
+    // Scripts that drive the game wait for this line before their first key.
+    exLog("start-up: done after " + std::to_string(Started->Time()) + " ms; the loop runs");
     Engine->Run(UPDATES_PER_SECOND);
 
     // A race recorded up to the quit is still a complete replay.

@@ -84,13 +84,16 @@ void CmdFollow() {
         Camera->Target = &GameManager->Cars[size_t(N)];
 }
 
+// The log keeps what the console loaded, or refused, beside what the engine did then.
 void CmdLoadLevel() {
     const std::string* Arg = Argument();
     if (!Arg) return;
-    if (FileExists(LevelFile(*Arg))) {
-        if (GameManager) GameManager->LoadLevel(*Arg);
-    } else {
+    if (!FileExists(LevelFile(*Arg))) {
         Console->AddLine(NoSuchMapLine(*Arg));
+        exLog("console: LoadLevel " + *Arg + ": no such map");
+    } else if (GameManager) {
+        exLog("console: LoadLevel " + *Arg +
+              (GameManager->LoadLevel(*Arg) ? ": the race starts" : ": the map is refused"));
     }
 }
 

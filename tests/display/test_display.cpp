@@ -6,6 +6,7 @@
 #include "engine/Text1251.h"
 #include "engine/sdl/EngineGL.h"
 #include "engine/sdl/FontRaster.h"
+#include "engine/sdl/ImageCodec.h"
 #include "engine/sdl/KeyMap.h"
 #include "engine/sdl/Letterbox.h"
 #include "engine/sdl/PressQueue.h"
@@ -323,6 +324,31 @@ TEST_F(DisplayTest, RunLengthEncodedTgaKeepsItsAlpha) {
     EXPECT_TRUE(Near(PixelAt(50, 50), 255, 255, 0)) << Describe(PixelAt(50, 50));
     EXPECT_TRUE(Near(PixelAt(350, 50), 0, 0, 255)) << Describe(PixelAt(350, 50));
     Engine->Textures()->Free(Texture);
+}
+
+// stb alone would fill a TGA's missing end with black pixels and call it whole.
+TEST(ImageCodec, TgaCutShortAnywhereIsRefusedPlainOrRunLengthEncoded) {
+    std::vector<unsigned char> Pixels; // 8 x 8: a run of one colour, then every pixel its own
+    for (int I = 0; I < 64; ++I)
+        Pixels.insert(Pixels.end(), {uint8_t(I < 24 ? 9 : I), uint8_t(I * 3), 200, 255});
+    for (const int RunLength : {0, 1}) {
+        std::vector<uint8_t> File;
+        stbi_write_tga_with_rle = RunLength;
+        ASSERT_TRUE(stbi_write_tga_to_func(
+            [](void* Into, void* Data, int Size) {
+                auto* Bytes = static_cast<uint8_t*>(Data);
+                static_cast<std::vector<uint8_t>*>(Into)->insert(
+                    static_cast<std::vector<uint8_t>*>(Into)->end(), Bytes, Bytes + Size);
+            },
+            &File, 8, 8, 4, Pixels.data()));
+        TDecodedImage Image;
+        std::string Error;
+        ASSERT_TRUE(DecodeImage(File, Image, Error)) << Error;
+        EXPECT_EQ(Image.Rgba, Pixels);
+        for (size_t Kept = 0; Kept < File.size(); ++Kept)
+            EXPECT_FALSE(DecodeImage({File.begin(), File.begin() + ptrdiff_t(Kept)}, Image, Error))
+                << Kept << " of " << File.size() << " bytes, run-length encoded: " << RunLength;
+    }
 }
 
 // The menu's cursor only switches GL_BLEND on: the engine's function must already blend by alpha.

@@ -162,6 +162,8 @@ bool TSdlEngine::Start(const TEngineOptions& StartOptions) {
     // Pads are welcome, not needed: without SDL's controller support the keyboard still drives.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
         exLog(std::string("gamepad: none can be used: ") + SDL_GetError());
+    else if (const std::optional<uint32_t> Seed = TRandomPad::SeedFromEnvironment())
+        RandomPad.Start(*Seed);
     ClockFrequency = std::max<uint64_t>(1, SDL_GetPerformanceFrequency());
     ClockStart = SDL_GetPerformanceCounter();
 
@@ -266,6 +268,7 @@ TSdlEngine::~TSdlEngine() {
     }
     if (SdlWindow) SDL_DestroyWindow(SdlWindow);
     InputService.Pad.Close();
+    RandomPad.Unplug();
     if (SdlStarted) {
         SDL_StopTextInput();
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
@@ -463,6 +466,8 @@ bool TSdlEngine::SaveFrame(const std::string& PngFile) {
 // ---- events and input --------------------------------------------------------------------------
 
 void TSdlEngine::HandleEvents() {
+    // The random pad's changes become SDL's events in the polling below.
+    RandomPad.Step(ClockMs(), InputService.Focus == TInputFocus::MENU);
     SDL_Event Event;
     while (SDL_PollEvent(&Event))
         HandleEvent(Event);

@@ -12,6 +12,7 @@
 #include "engine/sdl/OffscreenFrame.h"
 #include "engine/sdl/OpenAlSounds.h"
 #include "engine/sdl/PressQueue.h"
+#include "engine/sdl/RandomPad.h"
 
 #include <SDL.h>
 
@@ -191,4 +192,5 @@ private:
     TTextureService TextureService;
     TShaderService ShaderService;
     TOpenAlSounds SoundService;
+    TRandomPad RandomPad; // plugged in only when the environment asks for it
 };
