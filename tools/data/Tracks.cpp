@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace {
@@ -82,10 +83,13 @@ struct TSourceLine {
         if (Words.size() < Min || Words.size() > Max)
             Refuse(std::string("expected \"") + Form + "\"");
     }
+    // Every number of a source ends up in a float of the .map.
     double Number(size_t I, const char* What) const {
         double V = 0;
         if (!ParseNumber(Words[I], V))
             Refuse(std::string(What) + " \"" + Words[I] + "\" is not a number");
+        if (std::fabs(V) > double(std::numeric_limits<float>::max()))
+            Refuse(std::string(What) + " \"" + Words[I] + "\" is beyond the range of a float");
         return V;
     }
 };
@@ -148,9 +152,7 @@ void CheckComplete(const std::string& File, const TTrackSource& S, int LineCount
         throw TTrackError(File, LastLine, "no start point (mark one point \"start\")");
 }
 
-TTrackSource ReadSource(const std::string& File) {
-    std::ifstream In(File);
-    if (!In) throw TTrackError(File, 0, "cannot be read");
+TTrackSource ReadSource(std::istream& In, const std::string& File) {
     TTrackSource S;
     int LineNo = 0;
     for (std::string Text; std::getline(In, Text);) {
@@ -239,6 +241,13 @@ void LayRoad(const TTrackSource& S, TCompiledTrack& Track) {
         const TSplinePiece Piece{C[(I + N - 1) % N].Pos, From.Pos, To.Pos, C[(I + 2) % N].Pos};
         const std::vector<double> Arc = Piece.ArcLengths();
         const double Length = Arc.back();
+        // The road's points are counted from its length: a length from the file must not make
+        // them without bound (nor overflow the count).
+        if (!(double(Track.Map.Points.size()) + Length / ROAD_POINT_SPACING <= MAX_ROAD_POINTS))
+            throw TTrackError(Track.Source, From.Line,
+                              "the road is too long: more than " + std::to_string(MAX_ROAD_POINTS) +
+                                  " road points (about " +
+                                  Rounded(MAX_ROAD_POINTS * ROAD_POINT_SPACING) + " units)");
         const int Count = RoadPointsAlong(Length);
         if (Length / Count < MIN_ROAD_POINT_SPACING)
             Track.Warnings.push_back(Track.Source + ":" + std::to_string(From.Line) +
@@ -257,10 +266,8 @@ void LayRoad(const TTrackSource& S, TCompiledTrack& Track) {
     }
 }
 
-} // namespace
-
-TCompiledTrack CompileTrack(const std::string& SourcePath) {
-    const TTrackSource Source = ReadSource(SourcePath);
+// Lays out what a source says.
+TCompiledTrack Compile(const TTrackSource& Source, const std::string& SourcePath) {
     TCompiledTrack Track;
     Track.Source = SourcePath;
     Track.Map.LapCount = int32_t(Source.LapCount);
@@ -269,6 +276,19 @@ TCompiledTrack CompileTrack(const std::string& SourcePath) {
     Track.StartLine = Source.Controls[size_t(Source.StartControl)].Line;
     LayRoad(Source, Track);
     return Track;
+}
+
+} // namespace
+
+TCompiledTrack CompileTrack(const std::string& SourcePath) {
+    std::ifstream In(SourcePath);
+    if (!In) throw TTrackError(SourcePath, 0, "cannot be read");
+    return Compile(ReadSource(In, SourcePath), SourcePath);
+}
+
+TCompiledTrack CompileTrackText(const std::string& Text, const std::string& SourcePath) {
+    std::istringstream In(Text);
+    return Compile(ReadSource(In, SourcePath), SourcePath);
 }
 
 std::string MapFileOf(const std::string& SourcePath) {

@@ -24,6 +24,7 @@
 constexpr double ROAD_POINT_SPACING = 60;     // world units aimed at between road points
 constexpr double MIN_ROAD_POINT_SPACING = 40; // a shorter spline piece gives a warning
 constexpr double MAX_ROAD_POINT_SPACING = 80;
+constexpr int MAX_ROAD_POINTS = 4000;          // the longest track: about 240 000 units of road
 constexpr double MIN_START_HALF_WIDTH = 100;   // six cars side by side at 25 units or more
 constexpr double START_ORIGIN_CLEARANCE = 100; // between the grid and (0, 0), world units
 constexpr double START_STRAIGHT_BEHIND = 120;  // the road is straight this far behind the start
@@ -53,6 +54,8 @@ struct TCompiledTrack {
 
 // Parses and lays out a track source; throws TTrackError.
 TCompiledTrack CompileTrack(const std::string& SourcePath);
+// The same for a source's text already in memory; SourcePath names it in the faults.
+TCompiledTrack CompileTrackText(const std::string& Text, const std::string& SourcePath);
 // Where the map of a track source lies in the data folder: "maps/" + the source's file name
 // without folder and extension, in lower case, + ".map".
 std::string MapFileOf(const std::string& SourcePath);
