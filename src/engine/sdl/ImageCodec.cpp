@@ -1,5 +1,6 @@
 #include "engine/sdl/ImageCodec.h"
 
+#include <algorithm>
 #include <climits>
 
 // stb's functions stay private to this file, so a program that compiles stb itself links too.
@@ -17,10 +18,79 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
+namespace {
+
+constexpr uint8_t JPEG_MARK = 0xFF;
+constexpr uint8_t JPEG_START = 0xD8;
+constexpr uint8_t JPEG_END = 0xD9;
+constexpr uint8_t JPEG_HUFFMAN_TABLES = 0xC4;
+constexpr uint8_t JPEG_RESTART_FIRST = 0xD0, JPEG_RESTART_LAST = 0xD7;
+constexpr uint8_t JPEG_TEMPORARY = 0x01;
+constexpr int HUFFMAN_CODE_LENGTHS = 16;
+constexpr int HUFFMAN_MAX_CODES = 256; // one per byte value
+
+bool StandaloneMarker(uint8_t M) {
+    return M == JPEG_TEMPORARY || M == JPEG_START || M == JPEG_END ||
+           (M >= JPEG_RESTART_FIRST && M <= JPEG_RESTART_LAST);
+}
+
+// The Huffman tables of one DHT segment's body: each a class and slot byte, the number of codes
+// of each length from 1 to 16 bits, then that many symbols. stb trusts the counts, and writes one
+// entry per code into tables of 256 + 1 entries, so a table of more codes than 256, or of more
+// codes of one length than that many bits can tell apart, is refused here first.
+bool HuffmanTablesFit(const uint8_t* Body, size_t Size) {
+    size_t At = 0;
+    while (At < Size) {
+        if (Size - At < 1 + size_t(HUFFMAN_CODE_LENGTHS)) return true; // stb refuses a short one
+        int Codes = 0;
+        for (int Length = 1; Length <= HUFFMAN_CODE_LENGTHS; ++Length) {
+            const int Count = Body[At + size_t(Length)];
+            if (Count > (1 << Length)) return false;
+            Codes += Count;
+        }
+        if (Codes > HUFFMAN_MAX_CODES) return false;
+        At += 1 + size_t(HUFFMAN_CODE_LENGTHS) + size_t(Codes);
+    }
+    return true;
+}
+
+// Walks a JPEG's segments (and the coded data after each scan header, up to the next marker) and
+// checks every Huffman table segment. What it cannot follow it leaves to stb to refuse.
+bool JpegHuffmanTablesFit(const std::vector<uint8_t>& Bytes) {
+    const size_t Size = Bytes.size();
+    if (Size < 2 || Bytes[0] != JPEG_MARK || Bytes[1] != JPEG_START) return true; // not a JPEG
+    size_t At = 2;
+    for (;;) {
+        while (At < Size && Bytes[At] != JPEG_MARK)
+            ++At; // the coded data after a scan's header
+        while (At < Size && Bytes[At] == JPEG_MARK)
+            ++At; // fill bytes
+        if (At >= Size) return true;
+        const uint8_t Marker = Bytes[At++];
+        if (Marker == 0 || StandaloneMarker(Marker)) {
+            if (Marker == JPEG_END) return true;
+            continue; // a stuffed 0xFF in coded data, or a marker without a body
+        }
+        if (Size - At < 2) return true;
+        const size_t Length = size_t(Bytes[At]) << 8 | Bytes[At + 1];
+        if (Length < 2) return true;
+        const size_t Body = At + 2, BodySize = std::min(Length - 2, Size - Body);
+        if (Marker == JPEG_HUFFMAN_TABLES && !HuffmanTablesFit(Bytes.data() + Body, BodySize))
+            return false;
+        At = Body + BodySize;
+    }
+}
+
+} // namespace
+
 bool DecodeImage(const std::vector<uint8_t>& Bytes, TDecodedImage& Image, std::string& Error) {
     Image = TDecodedImage();
     if (Bytes.empty() || Bytes.size() > size_t(INT_MAX)) {
         Error = Bytes.empty() ? "empty file" : "file too large";
+        return false;
+    }
+    if (!JpegHuffmanTablesFit(Bytes)) {
+        Error = "Corrupt JPEG: a Huffman table of more codes than it can hold";
         return false;
     }
     int Width = 0, Height = 0, Components = 0;
