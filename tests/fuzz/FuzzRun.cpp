@@ -82,8 +82,7 @@ int main(int Argc, char** Argv) {
         }
     }
     std::sort(Files.begin(), Files.end());
-    if (!Ext.empty())
-        std::erase_if(Files, [&](const fs::path& F) { return F.extension() != Ext; });
+    if (!Ext.empty()) std::erase_if(Files, [&](const fs::path& F) { return F.extension() != Ext; });
     if (Files.empty()) {
         std::cerr << Argv[0] << ": no input files\n";
         return 2;

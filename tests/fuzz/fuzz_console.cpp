@@ -1,8 +1,8 @@
 // A console session: the input's bytes are the keys typed into the open console (every command
 // with whatever arguments it is given, the history and the editing keys), and its words as the
 // command parsers read them.
-#include "FuzzTarget.h"
 #include "FuzzRace.h"
+#include "FuzzTarget.h"
 
 #include "console/ConsoleFunctions.h"
 #include "console/dConsole.h"
@@ -17,8 +17,8 @@ namespace {
 // update without a key, 0 the console's own key); every other byte is typed as a character, with a
 // letter key, as a keyboard gives it.
 constexpr int CONTROL_KEYS[16] = {
-    VK_OEM_3, VK_HOME, VK_LEFT, VK_DELETE, VK_END,   VK_NONE, VK_RIGHT, VK_UP,
-    VK_BACK,  VK_TAB,  VK_RETURN, VK_PRIOR, VK_NEXT, VK_RETURN, VK_DOWN, VK_SPACE,
+    VK_OEM_3, VK_HOME, VK_LEFT,   VK_DELETE, VK_END,  VK_NONE,   VK_RIGHT, VK_UP,
+    VK_BACK,  VK_TAB,  VK_RETURN, VK_PRIOR,  VK_NEXT, VK_RETURN, VK_DOWN,  VK_SPACE,
 };
 constexpr int TYPING_KEY = 'K';
 constexpr uint8_t NEWLINE = '\n';

@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
                        "a parsed .mdl serializes to the bytes it came from");
             Mesh.Load(Bytes, "fuzz.mdl", ComputeNormals);
         } catch (const TFileError&) {
-            FuzzExpect(Mesh.VertexCount == 0 && Mesh.Faces.empty(), "a refused model leaves it empty");
+            FuzzExpect(Mesh.VertexCount == 0 && Mesh.Faces.empty(),
+                       "a refused model leaves it empty");
             continue;
         }
         ++FuzzAcceptedInputs;

@@ -1,7 +1,7 @@
 // The replay file: parsed, written back, walked by the cursor over a race, and its map checked
 // against the build's data/ (MARVOLIN_FUZZ_DATA).
-#include "FuzzTarget.h"
 #include "FuzzRace.h"
+#include "FuzzTarget.h"
 
 #include "app/Replay.h"
 #include "engine/Files.h"
