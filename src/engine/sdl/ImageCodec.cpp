@@ -28,6 +28,10 @@ constexpr uint8_t JPEG_RESTART_FIRST = 0xD0, JPEG_RESTART_LAST = 0xD7;
 constexpr uint8_t JPEG_TEMPORARY = 0x01;
 constexpr int HUFFMAN_CODE_LENGTHS = 16;
 constexpr int HUFFMAN_MAX_CODES = 256; // one per byte value
+// The most pixels an image may claim per byte of its file. The game's textures hold under 10; a
+// JPEG or an RLE TGA of one flat colour some hundreds at most. Above that the header's size is a
+// lie that would have stb allocate and fill up to MAX_IMAGE_SIDE_PX squared pixels for a few bytes.
+constexpr uint64_t MAX_PIXELS_PER_FILE_BYTE = 1024;
 
 bool StandaloneMarker(uint8_t M) {
     return M == JPEG_TEMPORARY || M == JPEG_START || M == JPEG_END ||
@@ -94,6 +98,12 @@ bool DecodeImage(const std::vector<uint8_t>& Bytes, TDecodedImage& Image, std::s
         return false;
     }
     int Width = 0, Height = 0, Components = 0;
+    if (stbi_info_from_memory(Bytes.data(), int(Bytes.size()), &Width, &Height, &Components) &&
+        uint64_t(Width) * uint64_t(Height) > MAX_PIXELS_PER_FILE_BYTE * Bytes.size()) {
+        Error = "the image claims " + std::to_string(Width) + " x " + std::to_string(Height) +
+                " pixels, more than its " + std::to_string(Bytes.size()) + " bytes can hold";
+        return false;
+    }
     stbi_uc* Pixels =
         stbi_load_from_memory(Bytes.data(), int(Bytes.size()), &Width, &Height, &Components, 4);
     if (!Pixels) {
