@@ -1,6 +1,5 @@
 #include "engine/sdl/ImageCodec.h"
 
-#include <algorithm>
 #include <climits>
 
 // stb's functions stay private to this file, so a program that compiles stb itself links too.
@@ -38,22 +37,26 @@ bool StandaloneMarker(uint8_t M) {
            (M >= JPEG_RESTART_FIRST && M <= JPEG_RESTART_LAST);
 }
 
-// The Huffman tables of one DHT segment's body: each a class and slot byte, the number of codes
-// of each length from 1 to 16 bits, then that many symbols. stb trusts the counts, and writes one
-// entry per code into tables of 256 + 1 entries, so a table of more codes than 256, or of more
-// codes of one length than that many bits can tell apart, is refused here first.
-bool HuffmanTablesFit(const uint8_t* Body, size_t Size) {
-    size_t At = 0;
-    while (At < Size) {
-        if (Size - At < 1 + size_t(HUFFMAN_CODE_LENGTHS)) return true; // stb refuses a short one
+// The Huffman tables of the DHT segment whose body of Length bytes starts at Body: each a class and
+// slot byte, the number of codes of each length from 1 to 16 bits, then that many symbols. stb
+// trusts the counts, and writes one entry per code into tables of 256 + 1 entries, so a table of
+// more codes than 256, or of more codes of one length than that many bits can tell apart, is
+// refused here first. Read as stb reads it: bytes past the file's end read as 0.
+bool HuffmanTablesFit(const std::vector<uint8_t>& Bytes, size_t Body, size_t Length) {
+    const auto Byte = [&](size_t I) { return I < Bytes.size() ? Bytes[I] : uint8_t(0); };
+    size_t At = Body;
+    for (long Left = long(Length); Left > 0;) {
+        const uint8_t ClassAndSlot = Byte(At++);
+        if (ClassAndSlot >> 4 > 1 || (ClassAndSlot & 15) > 3) return true; // stb refuses it
         int Codes = 0;
-        for (int Length = 1; Length <= HUFFMAN_CODE_LENGTHS; ++Length) {
-            const int Count = Body[At + size_t(Length)];
-            if (Count > (1 << Length)) return false;
+        for (int Bits = 1; Bits <= HUFFMAN_CODE_LENGTHS; ++Bits) {
+            const int Count = Byte(At++);
+            if (Count > (1 << Bits)) return false;
             Codes += Count;
         }
         if (Codes > HUFFMAN_MAX_CODES) return false;
-        At += 1 + size_t(HUFFMAN_CODE_LENGTHS) + size_t(Codes);
+        At += size_t(Codes);
+        Left -= 1 + HUFFMAN_CODE_LENGTHS + Codes;
     }
     return true;
 }
@@ -78,10 +81,10 @@ bool JpegHuffmanTablesFit(const std::vector<uint8_t>& Bytes) {
         if (Size - At < 2) return true;
         const size_t Length = size_t(Bytes[At]) << 8 | Bytes[At + 1];
         if (Length < 2) return true;
-        const size_t Body = At + 2, BodySize = std::min(Length - 2, Size - Body);
-        if (Marker == JPEG_HUFFMAN_TABLES && !HuffmanTablesFit(Bytes.data() + Body, BodySize))
+        const size_t Body = At + 2;
+        if (Marker == JPEG_HUFFMAN_TABLES && !HuffmanTablesFit(Bytes, Body, Length - 2))
             return false;
-        At = Body + BodySize;
+        At = Body + (Length - 2);
     }
 }
 
