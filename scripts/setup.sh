@@ -20,6 +20,7 @@ PLAY_PACKAGES=(
 )
 TEST_PACKAGES=(
     clang                                     # the sanitizer build is made with clang++
+    libclang-rt-14-dev                        # clang's libFuzzer runtime (scripts/fuzz.sh)
     clang-format                              # the test command checks the code's formatting
     libgtest-dev libbenchmark-dev             # GoogleTest, Google Benchmark
     libegl-dev libegl-mesa0                   # GL without a display (SDL's offscreen driver)

@@ -140,6 +140,7 @@ void TConsole::Execute(const std::string& Line) {
     }
     if (Line != History[0]) AddHistory(Line);
     EditLine.clear();
+    Cursor = 0;
     HistoryIndex = 0;
 }
 

@@ -194,7 +194,16 @@ std::vector<uint8_t> SerializeMdl(const TMdlData& Data) {
 
 void TMesh::Load(const std::string& FileName, bool ComputeNormals) {
     Clear();
-    TMdlData Data = ParseMdl(ReadWholeFile(FileName), FileName, !ComputeNormals);
+    Assign(ParseMdl(ReadWholeFile(FileName), FileName, !ComputeNormals), ComputeNormals);
+}
+
+void TMesh::Load(const std::vector<uint8_t>& Bytes, const std::string& FileName,
+                 bool ComputeNormals) {
+    Clear();
+    Assign(ParseMdl(Bytes, FileName, !ComputeNormals), ComputeNormals);
+}
+
+void TMesh::Assign(TMdlData&& Data, bool ComputeNormals) {
     VertexCount = int32_t(Data.Vertices.size());
     FaceCount = int32_t(Data.Faces.size());
     TexCoordCount = int32_t(Data.TexCoords.size());

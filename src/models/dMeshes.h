@@ -60,6 +60,8 @@ public:
     // Replaces the contents with the model in the file, then welds. A file that cannot be read or
     // is refused throws TFileError and leaves the mesh empty.
     void Load(const std::string& FileName, bool ComputeNormals);
+    // The same for a file's bytes already in memory; FileName only names it in the faults.
+    void Load(const std::vector<uint8_t>& Bytes, const std::string& FileName, bool ComputeNormals);
     // Textured := true, then the handle of Textures->Load(FileName, 0, 1, 0).
     void SetTexture(const std::string& FileName);
     // Exchanges everything but the texture (Texture, Textured) with Other.
@@ -73,4 +75,8 @@ public:
     // Draws in the current model-view transformation (models/dMeshesDraw.cpp); nothing at all when
     // VertexCount is 0.
     virtual void Draw();
+
+private:
+    // Takes the parsed file's geometry, gives it normals and welds.
+    void Assign(TMdlData&& Data, bool ComputeNormals);
 };

@@ -34,8 +34,12 @@ TMap::~TMap() {
 }
 
 void TMap::LoadFromFile(const std::string& FileName) {
+    LoadFromBytes(ReadWholeFile(FileName), FileName);
+}
+
+void TMap::LoadFromBytes(const std::vector<uint8_t>& Bytes, const std::string& FileName) {
     TMap Track{TUnloaded{}};
-    Track.Assign(ParseMap(ReadWholeFile(FileName), FileName));
+    Track.Assign(ParseMap(Bytes, FileName));
     Track.BuildEdges();
     Track.BuildRoadMesh();
     Track.CheckBuilt(FileName);

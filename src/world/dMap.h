@@ -76,6 +76,8 @@ public:
     // Replaces the track with the file's and derives everything from it. A file that cannot be read
     // or is refused throws TFileError and leaves the map as it was.
     void LoadFromFile(const std::string& FileName);
+    // The same for a file's bytes already in memory; FileName only names it in the faults.
+    void LoadFromBytes(const std::vector<uint8_t>& Bytes, const std::string& FileName);
     // Safe on any track: one of fewer than three points (the closing copy included) gets no edges
     // and no flags, and a start point without edges no flags.
     void BuildEdges();

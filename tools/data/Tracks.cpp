@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace {
@@ -82,10 +83,13 @@ struct TSourceLine {
         if (Words.size() < Min || Words.size() > Max)
             Refuse(std::string("expected \"") + Form + "\"");
     }
+    // Every number of a source ends up in a float of the .map.
     double Number(size_t I, const char* What) const {
         double V = 0;
         if (!ParseNumber(Words[I], V))
             Refuse(std::string(What) + " \"" + Words[I] + "\" is not a number");
+        if (std::fabs(V) > double(std::numeric_limits<float>::max()))
+            Refuse(std::string(What) + " \"" + Words[I] + "\" is beyond the range of a float");
         return V;
     }
     // A number from Min to Max; Range says so in the refusal.
@@ -170,9 +174,7 @@ void CheckComplete(const std::string& File, const TTrackSource& S, int LineCount
         throw TTrackError(File, LastLine, "no start point (mark one point \"start\")");
 }
 
-TTrackSource ReadSource(const std::string& File) {
-    std::ifstream In(File);
-    if (!In) throw TTrackError(File, 0, "cannot be read");
+TTrackSource ReadSource(std::istream& In, const std::string& File) {
     TTrackSource S;
     int LineNo = 0;
     for (std::string Text; std::getline(In, Text);) {
@@ -285,10 +287,8 @@ void LayRoad(const TTrackSource& S, TCompiledTrack& Track) {
     }
 }
 
-} // namespace
-
-TCompiledTrack CompileTrack(const std::string& SourcePath) {
-    const TTrackSource Source = ReadSource(SourcePath);
+// Lays out what a source says.
+TCompiledTrack Compile(const TTrackSource& Source, const std::string& SourcePath) {
     TCompiledTrack Track;
     Track.Source = SourcePath;
     Track.Map.LapCount = int32_t(Source.LapCount);
@@ -297,6 +297,19 @@ TCompiledTrack CompileTrack(const std::string& SourcePath) {
     Track.StartLine = Source.Controls[size_t(Source.StartControl)].Line;
     LayRoad(Source, Track);
     return Track;
+}
+
+} // namespace
+
+TCompiledTrack CompileTrack(const std::string& SourcePath) {
+    std::ifstream In(SourcePath);
+    if (!In) throw TTrackError(SourcePath, 0, "cannot be read");
+    return Compile(ReadSource(In, SourcePath), SourcePath);
+}
+
+TCompiledTrack CompileTrackText(const std::string& Text, const std::string& SourcePath) {
+    std::istringstream In(Text);
+    return Compile(ReadSource(In, SourcePath), SourcePath);
 }
 
 std::string MapFileOf(const std::string& SourcePath) {

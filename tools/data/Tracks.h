@@ -69,6 +69,8 @@ struct TCompiledTrack {
 
 // Parses and lays out a track source; throws TTrackError.
 TCompiledTrack CompileTrack(const std::string& SourcePath);
+// The same for a source's text already in memory; SourcePath names it in the faults.
+TCompiledTrack CompileTrackText(const std::string& Text, const std::string& SourcePath);
 // Where the map of a track source lies in the data folder: "maps/" + the source's file name
 // without folder and extension, in lower case, + ".map".
 std::string MapFileOf(const std::string& SourcePath);

@@ -50,8 +50,77 @@ bool TgaHoldsAllItsPixels(const std::vector<uint8_t>& Bytes) {
     return true;
 }
 
+constexpr uint8_t JPEG_MARK = 0xFF;
+constexpr uint8_t JPEG_START = 0xD8;
+constexpr uint8_t JPEG_END = 0xD9;
+constexpr uint8_t JPEG_HUFFMAN_TABLES = 0xC4;
+constexpr uint8_t JPEG_RESTART_FIRST = 0xD0, JPEG_RESTART_LAST = 0xD7;
+constexpr uint8_t JPEG_TEMPORARY = 0x01;
+constexpr int HUFFMAN_CODE_LENGTHS = 16;
+constexpr int HUFFMAN_MAX_CODES = 256; // one per byte value
+// The most pixels an image may claim per byte of its file. The game's textures hold under 10; a
+// JPEG or an RLE TGA of one flat colour some hundreds at most. Above that the header's size is a
+// lie that would have stb allocate and fill up to MAX_IMAGE_SIDE_PX squared pixels for a few bytes.
+constexpr uint64_t MAX_PIXELS_PER_FILE_BYTE = 1024;
+
+bool StandaloneMarker(uint8_t M) {
+    return M == JPEG_TEMPORARY || M == JPEG_START || M == JPEG_END ||
+           (M >= JPEG_RESTART_FIRST && M <= JPEG_RESTART_LAST);
+}
+
+// The Huffman tables of the DHT segment whose body of Length bytes starts at Body: each a class and
+// slot byte, the number of codes of each length from 1 to 16 bits, then that many symbols. stb
+// trusts the counts, and writes one entry per code into tables of 256 + 1 entries, so a table of
+// more codes than 256, or of more codes of one length than that many bits can tell apart, is
+// refused here first. Read as stb reads it: bytes past the file's end read as 0.
+bool HuffmanTablesFit(const std::vector<uint8_t>& Bytes, size_t Body, size_t Length) {
+    const auto Byte = [&](size_t I) { return I < Bytes.size() ? Bytes[I] : uint8_t(0); };
+    size_t At = Body;
+    for (long Left = long(Length); Left > 0;) {
+        const uint8_t ClassAndSlot = Byte(At++);
+        if (ClassAndSlot >> 4 > 1 || (ClassAndSlot & 15) > 3) return true; // stb refuses it
+        int Codes = 0;
+        for (int Bits = 1; Bits <= HUFFMAN_CODE_LENGTHS; ++Bits) {
+            const int Count = Byte(At++);
+            if (Count > (1 << Bits)) return false;
+            Codes += Count;
+        }
+        if (Codes > HUFFMAN_MAX_CODES) return false;
+        At += size_t(Codes);
+        Left -= 1 + HUFFMAN_CODE_LENGTHS + Codes;
+    }
+    return true;
+}
+
 bool IsJpeg(const std::vector<uint8_t>& Bytes) {
     return Bytes.size() >= 2 && Bytes[0] == 0xFF && Bytes[1] == 0xD8;
+}
+
+// Walks a JPEG's segments (and the coded data after each scan header, up to the next marker) and
+// checks every Huffman table segment. What it cannot follow it leaves to stb to refuse.
+bool JpegHuffmanTablesFit(const std::vector<uint8_t>& Bytes) {
+    const size_t Size = Bytes.size();
+    if (Size < 2 || Bytes[0] != JPEG_MARK || Bytes[1] != JPEG_START) return true; // not a JPEG
+    size_t At = 2;
+    for (;;) {
+        while (At < Size && Bytes[At] != JPEG_MARK)
+            ++At; // the coded data after a scan's header
+        while (At < Size && Bytes[At] == JPEG_MARK)
+            ++At; // fill bytes
+        if (At >= Size) return true;
+        const uint8_t Marker = Bytes[At++];
+        if (Marker == 0 || StandaloneMarker(Marker)) {
+            if (Marker == JPEG_END) return true;
+            continue; // a stuffed 0xFF in coded data, or a marker without a body
+        }
+        if (Size - At < 2) return true;
+        const size_t Length = size_t(Bytes[At]) << 8 | Bytes[At + 1];
+        if (Length < 2) return true;
+        const size_t Body = At + 2;
+        if (Marker == JPEG_HUFFMAN_TABLES && !HuffmanTablesFit(Bytes, Body, Length - 2))
+            return false;
+        At = Body + (Length - 2);
+    }
 }
 
 } // namespace
@@ -62,7 +131,17 @@ bool DecodeImage(const std::vector<uint8_t>& Bytes, TDecodedImage& Image, std::s
         Error = Bytes.empty() ? "empty file" : "file too large";
         return false;
     }
+    if (!JpegHuffmanTablesFit(Bytes)) {
+        Error = "Corrupt JPEG: a Huffman table of more codes than it can hold";
+        return false;
+    }
     int Width = 0, Height = 0, Components = 0;
+    if (stbi_info_from_memory(Bytes.data(), int(Bytes.size()), &Width, &Height, &Components) &&
+        uint64_t(Width) * uint64_t(Height) > MAX_PIXELS_PER_FILE_BYTE * Bytes.size()) {
+        Error = "the image claims " + std::to_string(Width) + " x " + std::to_string(Height) +
+                " pixels, more than its " + std::to_string(Bytes.size()) + " bytes can hold";
+        return false;
+    }
     stbi_uc* Pixels =
         stbi_load_from_memory(Bytes.data(), int(Bytes.size()), &Width, &Height, &Components, 4);
     if (!Pixels) {
