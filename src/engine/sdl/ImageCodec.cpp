@@ -68,6 +68,20 @@ bool StandaloneMarker(uint8_t M) {
            (M >= JPEG_RESTART_FIRST && M <= JPEG_RESTART_LAST);
 }
 
+// Where a JPEG's segments begin, just past its start marker; 0 when the bytes are no JPEG. stb
+// reads any number of 0xFF fill bytes before a marker, the first one's too.
+size_t JpegSegmentsStart(const std::vector<uint8_t>& Bytes) {
+    if (Bytes.empty() || Bytes[0] != JPEG_MARK) return 0;
+    size_t At = 1;
+    while (At < Bytes.size() && Bytes[At] == JPEG_MARK)
+        ++At;
+    return At < Bytes.size() && Bytes[At] == JPEG_START ? At + 1 : 0;
+}
+
+bool IsJpeg(const std::vector<uint8_t>& Bytes) {
+    return JpegSegmentsStart(Bytes) != 0;
+}
+
 // The Huffman tables of the DHT segment whose body of Length bytes starts at Body: each a class and
 // slot byte, the number of codes of each length from 1 to 16 bits, then that many symbols. stb
 // trusts the counts, and writes one entry per code into tables of 256 + 1 entries, so a table of
@@ -92,16 +106,12 @@ bool HuffmanTablesFit(const std::vector<uint8_t>& Bytes, size_t Body, size_t Len
     return true;
 }
 
-bool IsJpeg(const std::vector<uint8_t>& Bytes) {
-    return Bytes.size() >= 2 && Bytes[0] == 0xFF && Bytes[1] == 0xD8;
-}
-
 // Walks a JPEG's segments (and the coded data after each scan header, up to the next marker) and
 // checks every Huffman table segment. What it cannot follow it leaves to stb to refuse.
 bool JpegHuffmanTablesFit(const std::vector<uint8_t>& Bytes) {
     const size_t Size = Bytes.size();
-    if (Size < 2 || Bytes[0] != JPEG_MARK || Bytes[1] != JPEG_START) return true; // not a JPEG
-    size_t At = 2;
+    size_t At = JpegSegmentsStart(Bytes);
+    if (At == 0) return true; // not a JPEG
     for (;;) {
         while (At < Size && Bytes[At] != JPEG_MARK)
             ++At; // the coded data after a scan's header
