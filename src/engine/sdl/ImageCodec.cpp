@@ -65,8 +65,12 @@ bool HuffmanTablesFit(const std::vector<uint8_t>& Bytes, size_t Body, size_t Len
 // checks every Huffman table segment. What it cannot follow it leaves to stb to refuse.
 bool JpegHuffmanTablesFit(const std::vector<uint8_t>& Bytes) {
     const size_t Size = Bytes.size();
-    if (Size < 2 || Bytes[0] != JPEG_MARK || Bytes[1] != JPEG_START) return true; // not a JPEG
-    size_t At = 2;
+    // A JPEG to stb: a start marker, after any number of fill bytes.
+    size_t At = 0;
+    while (At < Size && Bytes[At] == JPEG_MARK)
+        ++At;
+    if (At == 0 || At >= Size || Bytes[At] != JPEG_START) return true; // not a JPEG
+    ++At;
     for (;;) {
         while (At < Size && Bytes[At] != JPEG_MARK)
             ++At; // the coded data after a scan's header
