@@ -54,6 +54,9 @@ constexpr uint8_t JPEG_MARK = 0xFF;
 constexpr uint8_t JPEG_START = 0xD8;
 constexpr uint8_t JPEG_END = 0xD9;
 constexpr uint8_t JPEG_HUFFMAN_TABLES = 0xC4;
+constexpr uint8_t JPEG_SCAN = 0xDA;
+constexpr int HUFFMAN_CLASSES = 2; // DC, AC
+constexpr int HUFFMAN_SLOTS = 4;
 constexpr uint8_t JPEG_RESTART_FIRST = 0xD0, JPEG_RESTART_LAST = 0xD7;
 constexpr uint8_t JPEG_TEMPORARY = 0x01;
 constexpr int HUFFMAN_CODE_LENGTHS = 16;
@@ -87,7 +90,10 @@ bool IsJpeg(const std::vector<uint8_t>& Bytes) {
 // trusts the counts, and writes one entry per code into tables of 256 + 1 entries, so a table of
 // more codes than 256, or of more codes of one length than that many bits can tell apart, is
 // refused here first. Read as stb reads it: bytes past the file's end read as 0.
-bool HuffmanTablesFit(const std::vector<uint8_t>& Bytes, size_t Body, size_t Length) {
+// Each table read is marked in Defined[class][slot].
+using THuffmanDefined = bool[HUFFMAN_CLASSES][HUFFMAN_SLOTS];
+bool HuffmanTablesFit(const std::vector<uint8_t>& Bytes, size_t Body, size_t Length,
+                      THuffmanDefined& Defined) {
     const auto Byte = [&](size_t I) { return I < Bytes.size() ? Bytes[I] : uint8_t(0); };
     size_t At = Body;
     for (long Left = long(Length); Left > 0;) {
@@ -100,18 +106,39 @@ bool HuffmanTablesFit(const std::vector<uint8_t>& Bytes, size_t Body, size_t Len
             Codes += Count;
         }
         if (Codes > HUFFMAN_MAX_CODES) return false;
+        Defined[ClassAndSlot >> 4][ClassAndSlot & 15] = true;
         At += size_t(Codes);
         Left -= 1 + HUFFMAN_CODE_LENGTHS + Codes;
     }
     return true;
 }
 
+// Whether every table a scan header's components name is defined. stb decodes with the tables it
+// is given without checking, and a slot never defined holds whatever its memory held. A scan
+// reads the DC tables when it starts at coefficient 0, the AC tables when it ends past it.
+bool ScanTablesDefined(const std::vector<uint8_t>& Bytes, size_t Body,
+                       const THuffmanDefined& Defined) {
+    const auto Byte = [&](size_t I) { return I < Bytes.size() ? Bytes[I] : uint8_t(0); };
+    const size_t Components = Byte(Body);
+    const bool ReadsDc = Byte(Body + 1 + 2 * Components) == 0;
+    const bool ReadsAc = Byte(Body + 2 + 2 * Components) > 0;
+    for (size_t C = 0; C < Components; ++C) {
+        const uint8_t Tables = Byte(Body + 2 + 2 * C);
+        const int Dc = Tables >> 4, Ac = Tables & 15;
+        if (Dc >= HUFFMAN_SLOTS || Ac >= HUFFMAN_SLOTS) return true; // stb refuses it
+        if ((ReadsDc && !Defined[0][Dc]) || (ReadsAc && !Defined[1][Ac])) return false;
+    }
+    return true;
+}
+
 // Walks a JPEG's segments (and the coded data after each scan header, up to the next marker) and
-// checks every Huffman table segment. What it cannot follow it leaves to stb to refuse.
+// checks every Huffman table segment and every scan's tables. What it cannot follow it leaves to
+// stb to refuse.
 bool JpegHuffmanTablesFit(const std::vector<uint8_t>& Bytes) {
     const size_t Size = Bytes.size();
     size_t At = JpegSegmentsStart(Bytes);
     if (At == 0) return true; // not a JPEG
+    THuffmanDefined Defined = {};
     for (;;) {
         while (At < Size && Bytes[At] != JPEG_MARK)
             ++At; // the coded data after a scan's header
@@ -127,8 +154,9 @@ bool JpegHuffmanTablesFit(const std::vector<uint8_t>& Bytes) {
         const size_t Length = size_t(Bytes[At]) << 8 | Bytes[At + 1];
         if (Length < 2) return true;
         const size_t Body = At + 2;
-        if (Marker == JPEG_HUFFMAN_TABLES && !HuffmanTablesFit(Bytes, Body, Length - 2))
+        if (Marker == JPEG_HUFFMAN_TABLES && !HuffmanTablesFit(Bytes, Body, Length - 2, Defined))
             return false;
+        if (Marker == JPEG_SCAN && !ScanTablesDefined(Bytes, Body, Defined)) return false;
         At = Body + (Length - 2);
     }
 }
@@ -142,7 +170,8 @@ bool DecodeImage(const std::vector<uint8_t>& Bytes, TDecodedImage& Image, std::s
         return false;
     }
     if (!JpegHuffmanTablesFit(Bytes)) {
-        Error = "Corrupt JPEG: a Huffman table of more codes than it can hold";
+        Error = "Corrupt JPEG: a Huffman table of more codes than it can hold, or a scan using a "
+                "table never defined";
         return false;
     }
     int Width = 0, Height = 0, Components = 0;
