@@ -2,6 +2,10 @@
 # Builds the fuzz build (build/fuzz: clang++, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # and runs every fuzz target (tests/fuzz) for SECONDS each, one after the other, on one core:
 #     scripts/fuzz.sh [SECONDS]          default 60
+#     scripts/fuzz.sh --repeatable       the test command's short run: about 30 s a target
+# The repeatable run is the same run on every machine: a fixed seed, a fixed number of inputs per
+# target (about 30 s each here) and only the seeds and the regression inputs to start from, so a
+# fault it finds is found again by the next run, and a run that passed passes again.
 # Each target starts from its seed corpus (scripts/fuzz-seeds.sh, from the build's data/), the
 # committed regression inputs (tests/fuzz/regressions/<target>) and what earlier runs found
 # (build/fuzz/corpus/<target>, where new inputs go). An input that crashes, hangs (10 s), runs out
@@ -10,7 +14,12 @@
 # is skipped with a line saying so (exit 0).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+repeatable=0
+if [ "${1:-}" = "--repeatable" ]; then repeatable=1; shift; fi
 seconds="${1:-60}"
+# Inputs per target in the repeatable run, from their speeds in the fuzz build.
+declare -A repeatable_runs=([mdl]=80000 [map]=90000 [track]=50000 [shader]=600000 [image]=25000
+                            [console]=130000 [replay]=120000)
 build="$root/build/fuzz"
 targets=(mdl map track shader image console replay)
 
@@ -35,11 +44,20 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 failed=()
 for t in "${targets[@]}"; do
-    mkdir -p "$build/corpus/$t"
-    echo "fuzz: $t for $seconds s"
-    if ! "$build/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    if [ "$repeatable" = 1 ]; then
+        corpus="$build/repeatable/$t"
+        rm -rf "$corpus"
+        length=(-seed=1 -runs="${repeatable_runs[$t]}")
+        echo "fuzz: $t for ${repeatable_runs[$t]} inputs from seed 1"
+    else
+        corpus="$build/corpus/$t"
+        length=(-max_total_time="$seconds")
+        echo "fuzz: $t for $seconds s"
+    fi
+    mkdir -p "$corpus"
+    if ! "$build/fuzz_$t" "${length[@]}" -timeout=10 -rss_limit_mb=2048 \
             -print_final_stats=1 -artifact_prefix="$build/crashes/$t-" \
-            "$build/corpus/$t" "$build/seeds/$t" "$root/tests/fuzz/regressions/$t" \
+            "$corpus" "$build/seeds/$t" "$root/tests/fuzz/regressions/$t" \
             >"$build/fuzz-$t.log" 2>&1; then
         failed+=("$t")
         tail -n 40 "$build/fuzz-$t.log"
@@ -50,4 +68,4 @@ if [ ${#failed[@]} -gt 0 ]; then
     echo "fuzz: faults found by ${failed[*]}: inputs in $build/crashes (logs: $build/fuzz-*.log)" >&2
     exit 1
 fi
-echo "fuzz: every target ran $seconds s without a fault"
+echo "fuzz: every target ran without a fault"

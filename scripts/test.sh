@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds the project twice (g++, and clang++ with AddressSanitizer and
 # UndefinedBehaviorSanitizer), and runs the whole test suite in both builds, then every fuzz target
-# for 30 s (scripts/fuzz.sh). Tests that need a display get a virtual one from Xvfb when none is
-# set.
+# for about 30 s (scripts/fuzz.sh --repeatable). Tests that need a display get a virtual one from
+# Xvfb when none is set.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh" test clicks
@@ -24,7 +24,7 @@ main() {
               -DMARVOLIN_BUILD_BENCHMARKS=OFF \
               -DMARVOLIN_OTHER_BUILD_REPLAY="$root/build/test/recorded.replay" \
               -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
-    "$root/scripts/fuzz.sh" 30 # every fuzz target for 30 s; skips where libFuzzer is missing
+    "$root/scripts/fuzz.sh" --repeatable # about 30 s a target; skips where libFuzzer is missing
     echo "test: all suites passed"
 }
 
