@@ -31,22 +31,22 @@ ALenum AlFormatOf(SDL_AudioFormat Format, int Channels) {
 // The samples of a WAV file: 8- and 16-bit mono and stereo as they are, any other PCM converted
 // to 16 bits (more than two channels mixed down to two). False with the reason in Fault.
 bool ReadWav(const std::string& Path, TPcm& Pcm, std::string& Fault) {
-    SDL_AudioSpec Spec{};
+    SDL_AudioSpec WavFormat{};
     Uint8* Data = nullptr;
     Uint32 Length = 0;
-    if (!SDL_LoadWAV(Path.c_str(), &Spec, &Data, &Length)) {
+    if (!SDL_LoadWAV(Path.c_str(), &WavFormat, &Data, &Length)) {
         Fault = SDL_GetError();
         return false;
     }
-    Pcm.Rate = Spec.freq;
-    const int Channels = Spec.channels == 1 ? 1 : 2;
-    Pcm.Format = AlFormatOf(Spec.format, Channels);
-    if (Pcm.Format != AL_NONE && Channels == Spec.channels) {
+    Pcm.Rate = WavFormat.freq;
+    const int Channels = WavFormat.channels == 1 ? 1 : 2;
+    Pcm.Format = AlFormatOf(WavFormat.format, Channels);
+    if (Pcm.Format != AL_NONE && Channels == WavFormat.channels) {
         Pcm.Bytes.assign(Data, Data + Length);
     } else {
         SDL_AudioCVT Convert{};
-        if (SDL_BuildAudioCVT(&Convert, Spec.format, Spec.channels, Spec.freq, AUDIO_S16SYS,
-                              Uint8(Channels), Spec.freq) < 0) {
+        if (SDL_BuildAudioCVT(&Convert, WavFormat.format, WavFormat.channels, WavFormat.freq,
+                              AUDIO_S16SYS, Uint8(Channels), WavFormat.freq) < 0) {
             Fault = SDL_GetError();
             SDL_FreeWAV(Data);
             return false;
